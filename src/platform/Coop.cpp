@@ -51,8 +51,11 @@ void Thread::begin()
     m_resumePoint = {};
     m_task = Task<>(); // frees the previous run, if any
     m_task = run();
+    // Like a thread that is scheduled, the body begins on the next turn of the event loop:
+    // the code that started it finishes its own work first.
     m_resumePoint = m_task.handle();
-    resumeNow(m_generation);
+    const quint64 gen = m_generation;
+    QTimer::singleShot(0, this, [this, gen] { resumeNow(gen); });
 }
 
 void Thread::suspendAt(std::coroutine_handle<> h, int delayMs)

@@ -112,9 +112,9 @@ private:
     Handle m_handle;
 };
 
-/// Base of every cooperative thread. start() runs run() from its beginning on the next
-/// turns of the event loop; starting a running thread throws its current run away and
-/// begins again. Destroying the object destroys the coroutine frame and drops any pending
+/// Base of every cooperative thread. start() schedules run() to begin on the next turn of
+/// the event loop (isRunning() is true from then on); starting a running thread throws its
+/// current run away and begins again. Destroying the object destroys the coroutine frame and drops any pending
 /// resumption, so a closed window never resumes freed memory.
 class Thread : public QObject {
     Q_OBJECT
@@ -122,7 +122,7 @@ public:
     explicit Thread(QObject *parent = nullptr);
     ~Thread() override;
 
-    /// Begins run() now (up to its first real suspension); restarts a running thread.
+    /// Schedules run() from its beginning; restarts a running thread.
     void start();
     /// Ends a running thread at its current suspension point, without finished().
     void stop();

@@ -93,6 +93,10 @@ void TestCoop::fastLoopRunsInOneSlice()
     c.limit = 1000;
     QSignalSpy finished(&c, &coop::Thread::finished);
     c.start();
+    QVERIFY(c.isRunning());
+    QCOMPARE(c.count, 0); // scheduled, not yet begun
+    QCoreApplication::processEvents();
+    // One turn of the event loop ran the whole thread.
     QCOMPARE(c.count, 1000);
     QCOMPARE(finished.count(), 1);
     QVERIFY(!c.isRunning());
@@ -103,7 +107,8 @@ void TestCoop::slowStepsGiveWayEachTime()
     Slow s;
     s.steps = 3;
     s.start();
-    // Each step outlasts the slice, so start() returns after the first one.
+    QCoreApplication::processEvents();
+    // Each step outlasts the slice, so one turn runs only the first one.
     QCOMPARE(s.done, 1);
     QVERIFY(s.isRunning());
     QTRY_COMPARE_WITH_TIMEOUT(s.done, 3, 2000);
@@ -141,7 +146,8 @@ void TestCoop::restartWhileRunningBeginsAgain()
     c.destroyedFlag = &destroyed;
     QSignalSpy finished(&c, &coop::Thread::finished);
     c.start();
-    QVERIFY(c.isRunning());
+    QTRY_VERIFY(c.isRunning() && c.count == 0 && !destroyed);
+    QCoreApplication::processEvents(); // now asleep inside run()
     c.start(); // the first run's frame goes, with its locals
     QVERIFY(destroyed);
     QVERIFY(finished.wait(2000));
@@ -157,6 +163,7 @@ void TestCoop::destroyingRunningThreadFreesFrameAndDropsResume()
     c->sleepTicks = 1;
     c->destroyedFlag = &destroyed;
     c->start();
+    QCoreApplication::processEvents(); // asleep inside run()
     QVERIFY(c->isRunning());
     c.reset();
     QVERIFY(destroyed);
@@ -173,6 +180,7 @@ void TestCoop::stopEndsWithoutFinished()
     c.destroyedFlag = &destroyed;
     QSignalSpy finished(&c, &coop::Thread::finished);
     c.start();
+    QCoreApplication::processEvents(); // asleep inside run()
     c.stop();
     QVERIFY(destroyed);
     QVERIFY(!c.isRunning());
