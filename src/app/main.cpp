@@ -1,7 +1,18 @@
+#include "app/App.h"
+#include "platform/Prompts.h"
+#include "platform/WidgetPrompts.h"
+
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Songkite"));
+    QApplication::setApplicationVersion(QStringLiteral(SONGKITE_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false); // only the main window's close ends the program
+    Prompts::install(std::make_unique<WidgetPrompts>());
+
+    App app;
+    app.start();
+    return QApplication::exec();
 }

@@ -319,6 +319,7 @@ void TestSongListModel::renumberFirstRowsThenAll()
     renumber.wiaitTime = 6;
     QSignalSpy finished(&renumber, &coop::Thread::finished);
     renumber.start();
+    QCoreApplication::processEvents();
     // The visible rows are right at once; the rest wait for the second pass.
     QCOMPARE(m.cell(0, 0), u"1 "_s);
     QCOMPARE(m.cell(50, 0), u"51 "_s);

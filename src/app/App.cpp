@@ -1,0 +1,195 @@
+#include "app/App.h"
+
+#include "app/MenuBar1.h"
+#include "app/Window5.h"
+#include "platform/FileTypes.h"
+#include "prefs/Preferences.h"
+#include "songlist/Window1.h"
+#include "transferwindow/Window9.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+App *s_instance = nullptr;
+}
+
+App::App(QObject *parent) : QObject(parent)
+{
+    // The icon lives in a static library's resources, which must be registered by hand.
+    Q_INIT_RESOURCE(resources);
+    s_instance = this;
+}
+
+App::~App()
+{
+    delete m_about;
+    delete m_main;
+    delete m_compact;
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+App *App::instance() { return s_instance; }
+Window1 *App::mainWindow() const { return m_main; }
+Window9 *App::compactWindow() const { return m_compact; }
+Window5 *App::aboutBox() const { return m_about; }
+
+void App::start()
+{
+    preference::window9bounds = {0, 0, 0, 0};
+    // The file types are a fixed table (FileTypes::all) the choosers and the list use.
+    Q_UNUSED(FileTypes::all());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
+
+    m_menuBar = std::make_unique<MenuBar1>();
+    connect(m_menuBar.get(), &MenuBar1::triggered, this, &App::dispatch);
+    connect(m_menuBar.get(), &MenuBar1::aboutToShow, this, &App::updateMenus);
+    // Shortcuts are checked against the enable rules as they are when the key is pressed.
+    qApp->installEventFilter(this);
+
+    m_compact = new Window9;
+    m_compact->addActions(m_menuBar->allActions());
+    m_main = new Window1(m_menuBar.get(), m_compact);
+    connect(m_main, &Window1::quitRequested, this, [this] {
+        m_quitting = true;
+        QCoreApplication::quit();
+    });
+    if (preference::transOpeMode != 1)
+        m_main->show();
+
+    // On this desktop an application with no visible window is never activated, so the
+    // first activation is run here, once the event loop turns.
+    QTimer::singleShot(0, this, &App::activationRule);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive)
+            activationRule();
+    });
+}
+
+void App::dispatch(const QString &id)
+{
+    updateMenus();
+    if (QAction *a = m_menuBar->action(id); a && !a->isEnabled())
+        return;
+    QWidget *front = QApplication::activeWindow();
+    if (m_main && front == m_main && m_main->handleCommand(id))
+        return;
+    if (m_compact && front == m_compact && m_compact->handleCommand(id))
+        return;
+    handleOwn(id);
+}
+
+bool App::handleOwn(const QString &id)
+{
+    if (id == QStringLiteral("transWindowMode"))
+        transWindowMode();
+    else if (id == QStringLiteral("listWindowMode"))
+        listWindowMode();
+    else if (id == QStringLiteral("EditPrefs"))
+        EditPrefs();
+    else if (id == QStringLiteral("aboutSongkite"))
+        aboutSongkite();
+    else if (id == QStringLiteral("FileQuit")) {
+        if (m_main)
+            m_main->close();
+    } else if (id == QStringLiteral("EditUndo"))
+        forwardToFocus("undo");
+    else if (id == QStringLiteral("EditCopy"))
+        forwardToFocus("copy");
+    else if (id == QStringLiteral("EditPaste"))
+        forwardToFocus("paste");
+    else if (m_main && m_main->handleCommand(id))
+        ; // a main-window command chosen while another window was in front
+    else
+        return false;
+    return true;
+}
+
+void App::forwardToFocus(const char *slot)
+{
+    if (QWidget *w = QApplication::focusWidget())
+        QMetaObject::invokeMethod(w, slot);
+}
+
+void App::updateMenus()
+{
+    m_menuBar->applyAutoEnable();
+    if (m_main && QApplication::activeWindow() == m_main)
+        m_main->enableMenuItems(*m_menuBar);
+    if (m_main && m_main->isVisible())
+        m_menuBar->action(QStringLiteral("listWindowMode"))->setEnabled(false);
+    if (m_compact && m_compact->isVisible())
+        m_menuBar->action(QStringLiteral("transWindowMode"))->setEnabled(false);
+    m_menuBar->action(QStringLiteral("aboutSongkite"))->setEnabled(true);
+}
+
+bool App::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && m_menuBar && !m_quitting) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() & Qt::ControlModifier)
+            updateMenus();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void App::transWindowMode()
+{
+    preference::transOpeMode = 1;
+    if (m_main)
+        m_main->hide();
+    if (m_compact) {
+        m_compact->show();
+        m_compact->raise();
+        m_compact->activateWindow();
+    }
+}
+
+void App::listWindowMode()
+{
+    preference::transOpeMode = 0;
+    if (m_main) {
+        m_main->show();
+        m_main->raise();
+        m_main->activateWindow();
+    }
+    if (m_compact)
+        m_compact->hide();
+}
+
+void App::EditPrefs()
+{
+    // The preferences dialog opens here once it exists.
+}
+
+void App::aboutSongkite()
+{
+    if (!m_about) {
+        m_about = new Window5;
+        if (m_main)
+            connect(m_about, &Window5::closed, m_main, [main = m_main] {
+                if (main)
+                    main->transferButton()->setEnabled(true);
+            });
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void App::activationRule()
+{
+    if (m_quitting || !m_main || !m_compact)
+        return;
+    if (m_main->isVisible() || m_compact->isVisible())
+        return;
+    preference::transOpeMode = 1;
+    m_compact->move(preference::window9bounds[0], preference::window9bounds[1]);
+    m_compact->show();
+}

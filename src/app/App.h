@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class MenuBar1;
+class Window1;
+class Window5;
+class Window9;
+
+/// The application object: builds the menu bar, creates the main and compact windows,
+/// routes menu commands (front window first) and switches between list display mode and
+/// transfer window mode.
+class App final : public QObject {
+    Q_OBJECT
+public:
+    explicit App(QObject *parent = nullptr);
+    ~App() override;
+
+    /// The start-up sequence up to the event loop.
+    void start();
+
+    static App *instance();
+    MenuBar1 *menuBar1() const { return m_menuBar.get(); }
+    Window1 *mainWindow() const;
+    Window9 *compactWindow() const;
+    Window5 *aboutBox() const;
+
+    /// Routes a menu command: the front window's handler first, then the application's.
+    void dispatch(const QString &id);
+    /// Applies the auto-enabled states, the front window's rules and the application's.
+    void updateMenus();
+
+    // The application's handlers.
+    void transWindowMode();
+    void listWindowMode();
+    void EditPrefs();
+    void aboutSongkite();
+    /// The activation rule: with both windows hidden, transfer window mode and the compact
+    /// window at its saved place.
+    void activationRule();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool handleOwn(const QString &id);
+    void forwardToFocus(const char *slot);
+
+    std::unique_ptr<MenuBar1> m_menuBar;
+    QPointer<Window1> m_main;
+    QPointer<Window9> m_compact;
+    QPointer<Window5> m_about;
+    bool m_quitting = false;
+};

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "songlist/MainProperties.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QRect>
+
+#include <functional>
+
+class MenuBar1;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QToolButton;
+class SongListModel;
+class SongListView;
+class Window9;
+class reIndexNum;
+
+/// The main window: the song list, the source controls, the status area with the
+/// destination and the transfer button, and the timers. It lives until the program quits;
+/// closing it writes the preferences and quits. It holds the widgets and one object per
+/// subsystem; the work is done by those objects.
+class Window1 final : public QMainWindow {
+    Q_OBJECT
+public:
+    /// Creating the window runs its open sequence. `compact` is the compact window that the
+    /// preferences place and the activation shows.
+    Window1(MenuBar1 *menuBar, Window9 *compact, QWidget *parent = nullptr);
+    ~Window1() override;
+
+    static constexpr QSize kDesignedSize{277, 294};
+    static constexpr QSize kMinimumSize{276, 287};
+    static constexpr QSize kMaximumSize{950, 850};
+
+    SongListModel *songList() const { return m_songs; }
+    SongListView *listBox() const { return m_list; }
+    reIndexNum *reIndexNum1() const { return m_reIndex; }
+    MainProperties &props() { return m_props; }
+
+    /// The place and size the preferences keep: the window's left and top, and the size of
+    /// its content below the menu bar.
+    QRect contentGeometry() const;
+    void setContentGeometry(const QRect &r);
+
+    // Controls the other subsystems drive.
+    QLabel *sourceLabel() const { return m_sourceLabel; }
+    QLabel *statusLine() const { return m_statusLine; }
+    QLabel *destinationLabel() const { return m_destinationLabel; }
+    QLabel *capacityLabel() const { return m_capacityLabel; }
+    QPushButton *transferButton() const { return m_transferButton; }
+    QCheckBox *miniSDCheckBox() const { return m_miniSDBox; }
+    QCheckBox *addCheckBox() const { return m_addBox; }
+    QProgressBar *busyIndicator() const { return m_busy; }
+    QTimer *repeatingTimer() const { return m_repeatTimer; }
+    QTimer *oneShotTimer() const { return m_oneShotTimer; }
+
+    /// The list shows the card listing rather than songs.
+    bool showMiniSDMode = false;
+
+    /// The handler of a menu command, run before the application's; false when the command
+    /// is not handled here.
+    bool handleCommand(const QString &id);
+    /// Adds a command handler; later ones replace earlier ones of the same identifier.
+    void registerCommand(const QString &id, std::function<void()> handler);
+    /// The window's enable rules, run each time the menus are updated with it in front.
+    void enableMenuItems(MenuBar1 &bar) const;
+
+    /// The heading-click handler: how the list sorts and renumbers.
+    void sortRequest(int column);
+
+    /// Writes the preferences from the globals and this window's state.
+    void savePrefs();
+
+signals:
+    /// The window closed: the program ends.
+    void quitRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildControls();
+    void openSequence();
+    void readPrefs();
+    void checkCardFolder();
+    void windowSetting();
+    void followResize();
+    int menuBarHeight() const;
+    void onRepeatingTimer();
+
+    struct Follow {
+        QWidget *widget;
+        QRect designed;
+        bool left, top, right, bottom;
+    };
+
+    MenuBar1 *m_menuBar;
+    Window9 *m_compact;
+    SongListModel *m_songs;
+    reIndexNum *m_reIndex;
+    MainProperties m_props;
+    QHash<QString, std::function<void()>> m_commands;
+    QList<Follow> m_follows;
+    int m_lastSortColumn = -1;
+    Qt::SortOrder m_lastSortOrder = Qt::AscendingOrder;
+
+    QWidget *m_content = nullptr;
+    QPushButton *m_selectButton = nullptr;
+    QFrame *m_sourceBox = nullptr;
+    QLabel *m_sourceLabel = nullptr;
+    QPushButton *m_shuffleButton = nullptr;
+    QLabel *m_shuffleIndicator = nullptr;
+    QFrame *m_listFrame = nullptr;
+    SongListView *m_list = nullptr;
+    QFrame *m_edgeDark = nullptr;
+    QFrame *m_edgeGrey = nullptr;
+    QFrame *m_statusArea = nullptr;
+    QLabel *m_statusLine = nullptr;
+    QLabel *m_destinationLabel = nullptr;
+    QLabel *m_capacityLabel = nullptr;
+    QProgressBar *m_busy = nullptr;
+    QPushButton *m_transferButton = nullptr;
+    QCheckBox *m_miniSDBox = nullptr;
+    QCheckBox *m_addBox = nullptr;
+    QTimer *m_repeatTimer = nullptr;
+    QTimer *m_oneShotTimer = nullptr;
+};
