@@ -205,6 +205,11 @@ void SongListModel::setChecked(int r, bool checked)
     emit dataChanged(i, i, {Qt::CheckStateRole});
 }
 
+void SongListModel::emitCheckRun(int first, int last)
+{
+    emit dataChanged(index(first, SongRow::Title), index(last, SongRow::Title), {Qt::CheckStateRole});
+}
+
 void SongListModel::appendRow(const SongRow &row) { appendRows({row}); }
 
 void SongListModel::appendRows(const QList<SongRow> &rows)
@@ -221,8 +226,34 @@ void SongListModel::removeRowsAt(QList<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [this](int r) { return r < 0 || r >= m_rows.size(); }),
+               rows.end());
+    if (rows.isEmpty())
+        return;
+    int runs = 1;
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        if (rows[i] != rows[i - 1] + 1)
+            ++runs;
+    if (runs > kMaxSignalledRuns) {
+        // Each run removed on its own moves the rows below it: thousands of scattered rows
+        // would take seconds. One pass and a reset instead.
+        beginResetModel();
+        QList<SongRow> kept;
+        kept.reserve(m_rows.size() - rows.size());
+        qsizetype k = 0;
+        for (int r = 0; r < m_rows.size(); ++r) {
+            if (k < rows.size() && rows[k] == r) {
+                ++k;
+                continue;
+            }
+            kept.append(std::move(m_rows[r]));
+        }
+        m_rows = std::move(kept);
+        endResetModel();
+        return;
+    }
     // Remove contiguous runs from the bottom up so indices stay valid and signals are few.
-    int i = int(rows.size()) - 1;
+    qsizetype i = rows.size() - 1;
     while (i >= 0) {
         const int last = rows[i];
         int first = last;
@@ -231,8 +262,6 @@ void SongListModel::removeRowsAt(QList<int> rows)
             first = rows[i];
         }
         --i;
-        if (first < 0 || last >= m_rows.size())
-            continue;
         beginRemoveRows({}, first, last);
         m_rows.remove(first, last - first + 1);
         endRemoveRows();

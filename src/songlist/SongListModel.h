@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include <algorithm>
+
 /// The song list: the one store of the rows while the program runs. Every command reads
 /// and writes it; the list box only shows it. Row order is list order.
 class SongListModel final : public QAbstractTableModel {
@@ -45,11 +47,22 @@ public:
     bool isChecked(int r) const { return r >= 0 && r < m_rows.size() && m_rows[r].checked; }
     /// Sets a row's check box; signals only a real change.
     void setChecked(int r, bool checked);
+    /// Sets the check boxes of rows first..last (clamped to the list) to what
+    /// `wanted(row, wasChecked)` answers, with one signal per run of rows that really
+    /// changed: long walks stay cheap for the views.
+    template <typename Wanted>
+    void updateChecks(int first, int last, Wanted &&wanted);
+    /// Sets cell `column` of rows first..last (clamped) to `text(row)`, with one signal for
+    /// the span of rows that changed.
+    template <typename Text>
+    void updateCells(int column, int first, int last, Text &&text);
 
     void appendRow(const SongRow &row);
     void appendRows(const QList<SongRow> &rows);
-    /// Removes the given rows (any order, duplicates ignored).
+    /// Removes the given rows (any order, duplicates and rows out of range ignored).
     void removeRowsAt(QList<int> rows);
+    /// Above this many separate runs of rows, a removal resets the model in one pass.
+    static constexpr int kMaxSignalledRuns = 16;
     void clear();
     /// Moves the given rows, in their list order, to sit before row `destination` (a
     /// position in the list before the move; rowCount() appends). Returns where the first
@@ -70,9 +83,54 @@ signals:
     void rowsDragged();
 
 private:
+    void emitCheckRun(int first, int last);
     /// Rearranges the rows: new row n is old row order[n].
     void applyOrder(const QList<int> &order);
 
     QList<SongRow> m_rows;
     QStringList m_headings;
 };
+
+template <typename Wanted>
+void SongListModel::updateChecks(int first, int last, Wanted &&wanted)
+{
+    first = std::max(first, 0);
+    last = std::min(last, int(m_rows.size()) - 1);
+    int runStart = -1;
+    for (int r = first; r <= last; ++r) {
+        const bool was = m_rows[r].checked;
+        const bool now = wanted(r, was);
+        if (now != was) {
+            m_rows[r].checked = now;
+            if (runStart < 0)
+                runStart = r;
+        } else if (runStart >= 0) {
+            emitCheckRun(runStart, r - 1);
+            runStart = -1;
+        }
+    }
+    if (runStart >= 0)
+        emitCheckRun(runStart, last);
+}
+
+template <typename Text>
+void SongListModel::updateCells(int column, int first, int last, Text &&text)
+{
+    if (column < 0 || column >= kColumns)
+        return;
+    first = std::max(first, 0);
+    last = std::min(last, int(m_rows.size()) - 1);
+    int lo = -1, hi = -1;
+    for (int r = first; r <= last; ++r) {
+        QString t = text(r);
+        QString &cur = m_rows[r].cells[column];
+        if (cur == t)
+            continue;
+        cur = std::move(t);
+        if (lo < 0)
+            lo = r;
+        hi = r;
+    }
+    if (lo >= 0)
+        emit dataChanged(index(lo, column), index(hi, column), {Qt::DisplayRole, Qt::EditRole});
+}

@@ -2,11 +2,16 @@
 
 #include "app/MenuBar1.h"
 #include "platform/AppPaths.h"
+#include "platform/Prompts.h"
 #include "platform/UiFonts.h"
 #include "prefs/Preferences.h"
+#include "songlist/BusyIndicator.h"
+#include "songlist/CheckCommands.h"
+#include "songlist/MainLayout.h"
 #include "songlist/ReIndexNum.h"
 #include "songlist/SongListModel.h"
 #include "songlist/SongListView.h"
+#include "songlist/Window13.h"
 #include "transferwindow/Window9.h"
 
 #include <QAction>
@@ -15,12 +20,16 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
+#include <array>
 
 namespace {
 
@@ -44,12 +53,13 @@ QString helpLines(std::initializer_list<const char16_t *> pieces)
 
 Window1::Window1(MenuBar1 *menuBar, Window9 *compact, QWidget *parent)
     : QMainWindow(parent), m_menuBar(menuBar), m_compact(compact), m_songs(new SongListModel(this)),
-      m_reIndex(new reIndexNum(m_songs, this))
+      m_reIndex(new reIndexNum(m_songs, this)), m_checks(new CheckCommands(m_songs, m_reIndex, m_props, this))
 {
     setObjectName(QStringLiteral("Window1"));
     setWindowTitle(QStringLiteral("Songkite"));
     setMenuBar(menuBar->createMenuBar(this));
     buildControls();
+    registerListCommands();
     openSequence();
 }
 
@@ -63,6 +73,7 @@ void Window1::buildControls()
     QPalette pal = m_content->palette();
     pal.setColor(QPalette::Window, Qt::white);
     m_content->setPalette(pal);
+    m_content->installEventFilter(this);
     setCentralWidget(m_content);
     m_content->setMinimumSize(kMinimumSize);
     m_content->setMaximumSize(kMaximumSize);
@@ -75,25 +86,42 @@ void Window1::buildControls()
 
     m_selectButton = new QPushButton(QStringLiteral("♫."), m_content);
     m_selectButton->setObjectName(QStringLiteral("selectButton"));
+    m_selectButton->setFont(UiFonts::osaka(14));
     m_selectButton->setStyleSheet(QStringLiteral("color: rgb(51, 51, 51);"));
     m_selectButton->setToolTip(QStringLiteral("転送したい曲のフォルダやリストを選択します"));
     follow(m_selectButton, {14, 8, 55, 22}, true, true, false, false);
 
+    // The source box: a framed box on a rounded rectangle, the source's name inside.
+    const QRect box{90, 7, 115, 25};
+    m_sourceRound = new QFrame(m_content);
+    m_sourceRound->setObjectName(QStringLiteral("sourceRound"));
+    m_sourceRound->setStyleSheet(QStringLiteral("#sourceRound { background: rgb(214, 219, 191); border-radius: 7px; }"));
+    follow(m_sourceRound, MainLayout::sourceRoundRect(box), true, true, true, false);
     m_sourceBox = new QFrame(m_content);
     m_sourceBox->setObjectName(QStringLiteral("sourceBox"));
-    m_sourceBox->setStyleSheet(
-        QStringLiteral("#sourceBox { background: rgb(214, 219, 191); border: 1px solid rgb(170, 175, 150); border-radius: 6px; }"));
-    m_sourceBox->setToolTip(helpLines({u"選択した曲フォルダです。クリックすると", u"フォルダに該当するファイルをピックアッ", u"プします"}));
-    follow(m_sourceBox, {90, 7, 115, 25}, true, true, true, false);
+    m_sourceBox->setStyleSheet(QStringLiteral(
+        "#sourceBox { background: transparent; border: 1px solid rgb(160, 166, 138); border-radius: 6px; }"));
+    const QString sourceHelp = helpLines({u"選択した曲フォルダです。クリックすると", u"フォルダに該当するファイルをピックアッ", u"プします"});
+    m_sourceBox->setToolTip(sourceHelp);
+    m_sourceBox->installEventFilter(this);
+    follow(m_sourceBox, box, true, true, true, false);
     m_sourceLabel = makeLabel(m_content, QStringLiteral("sourceLabel"), QString(), UiFonts::gothic(10));
-    follow(m_sourceLabel, {99, 14, 100, 18}, true, true, true, false);
+    m_sourceLabel->setToolTip(sourceHelp);
+    m_sourceLabel->installEventFilter(this);
+    follow(m_sourceLabel, MainLayout::sourceLabelIn(box), true, true, true, false);
 
     m_shuffleButton = new QPushButton(QStringLiteral("♻"), m_content);
     m_shuffleButton->setObjectName(QStringLiteral("shuffleButton"));
+    m_shuffleButton->setFont(UiFonts::osaka(14));
     m_shuffleButton->setToolTip(QStringLiteral("曲リストをシャッフル"));
     follow(m_shuffleButton, {226, 8, 39, 22}, false, true, true, false);
-    m_shuffleIndicator = makeLabel(m_shuffleButton, QStringLiteral("shuffleIndicator"), QString(), UiFonts::osaka(14));
-    m_shuffleIndicator->setGeometry(0, 0, 12, 22);
+    m_shuffleIndicator = makeLabel(m_shuffleButton, QStringLiteral("shuffleIndicator"), QStringLiteral("・"),
+                                   UiFonts::osaka(14));
+    m_shuffleIndicator->setGeometry(0, 0, 14, 22);
+    m_shuffleIndicator->setAlignment(Qt::AlignCenter);
+    m_shuffleIndicator->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setShuffleIndicator(false);
+    connect(m_shuffleButton, &QPushButton::clicked, this, &Window1::randomsort);
 
     m_listFrame = new QFrame(m_content);
     m_listFrame->setObjectName(QStringLiteral("listFrame"));
@@ -102,17 +130,30 @@ void Window1::buildControls()
 
     m_list = new SongListView(m_content);
     m_list->setObjectName(QStringLiteral("songList"));
+    m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSongModel(m_songs);
     follow(m_list, {6, 49, 265, 179}, true, true, true, true);
     connect(m_list, &SongListView::headingClicked, this, &Window1::sortRequest);
+    connect(m_list, &SongListView::mousePressed, this, &Window1::hideSourcePopup);
     connect(m_songs, &SongListModel::rowsDragged, m_reIndex, [this] {
         m_reIndex->wiaitTime = 0;
         m_reIndex->start();
     });
 
+    m_loadingSongs = new SongListModel(this);
+    m_loadingList = new SongListView(m_content);
+    m_loadingList->setObjectName(QStringLiteral("loadingList"));
+    m_loadingList->setFrameShape(QFrame::NoFrame);
+    m_loadingList->setSongModel(m_loadingSongs);
+    m_loadingList->hide();
+    follow(m_loadingList, MainLayout::loadingListIn(m_listFrame->geometry()), true, true, true, true);
+
+    // Drawn over the list's top edge, so created after it.
     m_edgeGrey = new QFrame(m_content);
+    m_edgeGrey->setObjectName(QStringLiteral("edgeGrey"));
     m_edgeGrey->setStyleSheet(QStringLiteral("background: rgb(145, 145, 145);"));
     m_edgeDark = new QFrame(m_content);
+    m_edgeDark->setObjectName(QStringLiteral("edgeDark"));
     m_edgeDark->setStyleSheet(QStringLiteral("background: rgb(84, 84, 84);"));
 
     m_statusArea = new QFrame(m_content);
@@ -130,17 +171,19 @@ void Window1::buildControls()
                                            u"（上書きされる）とボリュームの空き", u"容量の合計。"}));
     follow(m_capacityLabel, {14, 268, 116, 18}, true, false, true, true);
 
-    m_busy = new QProgressBar(m_content);
+    m_busy = new BusyIndicator(m_content);
     m_busy->setObjectName(QStringLiteral("busyIndicator"));
-    m_busy->setRange(0, 0);
-    m_busy->setTextVisible(false);
     m_busy->hide();
     follow(m_busy, {11, 242, 16, 16}, true, false, false, true);
 
     m_transferButton = new QPushButton(QStringLiteral("▶▶"), m_content);
     m_transferButton->setObjectName(QStringLiteral("transferButton"));
     m_transferButton->setFont(UiFonts::osaka(12));
-    m_transferButton->setStyleSheet(QStringLiteral("color: rgb(76, 76, 76);"));
+    m_transferButton->setStyleSheet(QStringLiteral(
+        "#transferButton { color: rgb(76, 76, 76); border: 1px solid rgb(150, 150, 150); border-radius: 2px;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(252, 252, 252), stop:1 rgb(222, 222, 222)); }"
+        "#transferButton:pressed { background: rgb(200, 200, 200); }"
+        "#transferButton:disabled { color: rgb(170, 170, 170); }"));
     m_transferButton->setToolTip(QStringLiteral("リストで選択したファイルを転送します"));
     follow(m_transferButton, {154, 238, 102, 24}, false, false, true, true);
 
@@ -162,6 +205,39 @@ void Window1::buildControls()
     m_oneShotTimer = new QTimer(this);
     m_oneShotTimer->setSingleShot(true);
     m_oneShotTimer->setInterval(100);
+    connect(m_oneShotTimer, &QTimer::timeout, this, &Window1::listShuffle);
+}
+
+void Window1::registerListCommands()
+{
+    connect(m_checks, &CheckCommands::statusChanged, this, [this](const QString &text) {
+        m_statusLine->setText(text);
+        if (text == CheckCommands::countingText())
+            m_statusLine->repaint();
+    });
+    connect(m_checks, &CheckCommands::transferEnabledChanged, m_transferButton, &QPushButton::setEnabled);
+    connect(m_checks, &CheckCommands::recountFinished, m_busy, &QWidget::hide);
+    connect(m_checks, &CheckCommands::shuffled, this, [this] {
+        m_list->scrollToTop();
+        m_list->clearSelection();
+    });
+    connect(m_checks, &CheckCommands::shuffleFinished, this, [this] { setShuffleIndicator(false); });
+    m_checks->pressNumberHeading = [this] { sortRequest(0); };
+    m_checks->roomToFill = [this] { return shuffleRoom(); };
+
+    registerCommand(QStringLiteral("selectAllRows"), [this] { m_checks->selectAllRows(); });
+    registerCommand(QStringLiteral("releaseAllRows"), [this] { m_checks->releaseAllRows(); });
+    registerCommand(QStringLiteral("checkSelRows"), [this] { m_checks->checkSelRows(selectedRows()); });
+    registerCommand(QStringLiteral("releaseSelRows"), [this] { m_checks->releaseSelRows(selectedRows()); });
+    registerCommand(QStringLiteral("checkSelFolder"), [this] { m_checks->checkSelFolder(m_sourceLabel->text()); });
+    registerCommand(QStringLiteral("releaseSelFolder"), [this] { m_checks->releaseSelFolder(m_sourceLabel->text()); });
+    registerCommand(QStringLiteral("checkSelExRows"), [this] { m_checks->checkSelExRows(m_sourceLabel->text()); });
+    registerCommand(QStringLiteral("releaseSelExRows"), [this] { m_checks->releaseSelExRows(m_sourceLabel->text()); });
+    registerCommand(QStringLiteral("releaseAllSelect"), [this] { m_list->clearSelection(); });
+    registerCommand(QStringLiteral("randomsort"), [this] { randomsort(); });
+    registerCommand(QStringLiteral("randomDelete"), [this] { randomDelete(); });
+    registerCommand(QStringLiteral("selRemoveRows"), [this] { m_checks->selRemoveRows(selectedRows()); });
+    registerCommand(QStringLiteral("EditClear"), [this] { EditClear(); });
 }
 
 QRect Window1::contentGeometry() const
@@ -229,10 +305,10 @@ void Window1::checkCardFolder()
 
 void Window1::windowSetting()
 {
-    followResize();
+    followResize(true);
 }
 
-void Window1::followResize()
+void Window1::followResize(bool atOpen)
 {
     const int dw = m_content->width() - kDesignedSize.width();
     const int dh = m_content->height() - kDesignedSize.height();
@@ -248,10 +324,27 @@ void Window1::followResize()
             r.moveTop(r.top() + dh);
         f.widget->setGeometry(r);
     }
-    const QRect l = m_list->geometry();
-    m_edgeDark->setGeometry(l.left() - 1, l.top() - 1, l.width() + 8, 1);
-    m_edgeGrey->setGeometry(l.left() - 2, l.top() - 2, l.width() + 9, 1);
+
     m_list->hideHiddenColumns();
+    const std::array<int, 5> widths{m_list->columnWidth(0), m_list->columnWidth(1), m_list->columnWidth(2),
+                                    m_list->columnWidth(3), m_list->columnWidth(4)};
+    const int title = MainLayout::titleWidthAfterResize(widths, m_list->width());
+    if (title >= 0)
+        m_list->setColumnWidth(SongRow::Title, title);
+
+    const QRect l = m_list->geometry();
+    m_edgeDark->setGeometry(MainLayout::darkEdgeLine(l));
+    m_edgeGrey->setGeometry(MainLayout::greyEdgeLine(l, atOpen));
+    m_edgeGrey->raise();
+    m_edgeDark->raise();
+
+    const Qt::Alignment align = MainLayout::statusAlignment(m_statusLine->width());
+    for (QLabel *label : {m_statusLine, m_destinationLabel, m_capacityLabel})
+        label->setAlignment(align);
+    m_busy->raise();
+
+    // The source record keeps its open popup 6 pixels narrower than the source box, with its
+    // shadow as wide, here.
 }
 
 void Window1::resizeEvent(QResizeEvent *event)
@@ -328,10 +421,98 @@ void Window1::enableMenuItems(MenuBar1 &bar) const
 
 void Window1::onRepeatingTimer()
 {
-    // The card search and the list-folder job join here with the destination and
-    // song-list file handling.
+    // 1. The card search starts here while the miniSD check box is checked.
+    // 2. The list-folder job that picks up automatic song lists starts here; it may stop
+    //    this timer while it works.
+    // 3. The transfer button comes back on.
     m_transferButton->setEnabled(true);
     m_transferButton->repaint();
+}
+
+QList<int> Window1::selectedRows() const
+{
+    // Read from the selection's ranges: asking row by row is quadratic on a scattered
+    // selection of a long list.
+    QList<int> rows;
+    if (!m_list->selectionModel())
+        return rows;
+    for (const QItemSelectionRange &range : m_list->selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows << r;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void Window1::countEnableFile() { m_checks->countEnableFile(); }
+
+void Window1::listShuffle() { m_checks->listShuffle(); }
+
+void Window1::listAllClear()
+{
+    hideSourcePopup();
+    // The source record empties its popup here and, once the list is empty, gives it back
+    // its one empty row.
+    m_checks->listAllClear();
+    m_sourceLabel->clear();
+}
+
+void Window1::randomsort()
+{
+    // The indicator is painted before the work starts, which the timer's delay leaves room for.
+    setShuffleIndicator(true);
+    m_shuffleIndicator->repaint();
+    m_oneShotTimer->start();
+}
+
+void Window1::EditClear()
+{
+    const Prompts::Answer answer = Prompts::instance().askOkCancel(
+        QStringLiteral("現在のリストを全行削除します。この作業は取消し出来ません。"), Prompts::Icon::Question, true);
+    if (answer == Prompts::Answer::Ok)
+        listAllClear();
+}
+
+void Window1::randomDelete()
+{
+    if (m_window13)
+        m_window13->close();
+    m_window13 = new Window13(m_songs->rowCount(), this);
+    connect(m_window13, &Window13::executeRequested, m_checks, &CheckCommands::randomUncheck);
+    m_window13->show();
+}
+
+void Window1::setShuffleIndicator(bool pending)
+{
+    m_shuffleIndicator->setStyleSheet(pending ? QStringLiteral("color: rgb(0, 255, 0); background: transparent;")
+                                              : QStringLiteral("color: rgb(0, 0, 0); background: transparent;"));
+}
+
+qint64 Window1::shuffleRoom()
+{
+    // The destination refreshes its disk figures and the capacity label, measures the
+    // destination folder (dsdSize) and answers dsdSize + DiskFreeSpace - keepDiskSpace x 1000
+    // here. Without a destination there is no room: the shuffle only reorders.
+    return 0;
+}
+
+void Window1::hideSourcePopup()
+{
+    // The source record hides its popup here.
+}
+
+bool Window1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (watched == m_content)
+            hideSourcePopup();
+        else if (watched == m_sourceBox || watched == m_sourceLabel) {
+            // Taken here: the background would otherwise hide the popup it opens.
+            emit sourceBoxClicked();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Window1::savePrefs()

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "songlist/MainProperties.h"
+#include "songlist/Window13.h"
 
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 
 #include <functional>
 
+class CheckCommands;
 class MenuBar1;
 class QCheckBox;
 class QFrame;
@@ -42,6 +45,13 @@ public:
     SongListView *listBox() const { return m_list; }
     reIndexNum *reIndexNum1() const { return m_reIndex; }
     MainProperties &props() { return m_props; }
+    /// The check and selection commands with the checked totals.
+    CheckCommands *checkCommands() const { return m_checks; }
+    /// The hidden second list the song-list loader fills before the rows move over.
+    SongListView *loadingList() const { return m_loadingList; }
+    SongListModel *loadingSongs() const { return m_loadingSongs; }
+    /// The window's background, parent of every control (the source popup goes here).
+    QWidget *contentArea() const { return m_content; }
 
     /// The place and size the preferences keep: the window's left and top, and the size of
     /// its content below the menu bar.
@@ -57,6 +67,11 @@ public:
     QCheckBox *miniSDCheckBox() const { return m_miniSDBox; }
     QCheckBox *addCheckBox() const { return m_addBox; }
     QProgressBar *busyIndicator() const { return m_busy; }
+    QPushButton *selectButton() const { return m_selectButton; }
+    QPushButton *shuffleButton() const { return m_shuffleButton; }
+    QLabel *shuffleIndicator() const { return m_shuffleIndicator; }
+    /// The random uncheck dialog while it is open.
+    Window13 *randomUncheckDialog() const { return m_window13; }
     QTimer *repeatingTimer() const { return m_repeatTimer; }
     QTimer *oneShotTimer() const { return m_oneShotTimer; }
 
@@ -74,14 +89,32 @@ public:
     /// The heading-click handler: how the list sorts and renumbers.
     void sortRequest(int column);
 
+    /// The rows selected in the list, top to bottom.
+    QList<int> selectedRows() const;
+
+    // The list operations other parts call.
+    void countEnableFile();
+    void listShuffle();
+    void listAllClear();
+    /// The shuffle as the button and `randomsort` start it: indicator green, then the work
+    /// after the one-shot timer.
+    void randomsort();
+    /// Asks, then clears the list.
+    void EditClear();
+    /// Opens the random uncheck dialog.
+    void randomDelete();
+
     /// Writes the preferences from the globals and this window's state.
     void savePrefs();
 
 signals:
     /// The window closed: the program ends.
     void quitRequested();
+    /// The source box was clicked: the source popup opens.
+    void sourceBoxClicked();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -91,10 +124,15 @@ private:
     void openSequence();
     void readPrefs();
     void checkCardFolder();
+    void registerListCommands();
     void windowSetting();
-    void followResize();
+    void followResize(bool atOpen = false);
     int menuBarHeight() const;
     void onRepeatingTimer();
+    void hideSourcePopup();
+    void setShuffleIndicator(bool pending);
+    /// The room a shuffle fills, in KB.
+    qint64 shuffleRoom();
 
     struct Follow {
         QWidget *widget;
@@ -107,6 +145,8 @@ private:
     SongListModel *m_songs;
     reIndexNum *m_reIndex;
     MainProperties m_props;
+    CheckCommands *m_checks;
+    QPointer<Window13> m_window13;
     QHash<QString, std::function<void()>> m_commands;
     QList<Follow> m_follows;
     int m_lastSortColumn = -1;
@@ -114,12 +154,15 @@ private:
 
     QWidget *m_content = nullptr;
     QPushButton *m_selectButton = nullptr;
+    QFrame *m_sourceRound = nullptr;
     QFrame *m_sourceBox = nullptr;
     QLabel *m_sourceLabel = nullptr;
     QPushButton *m_shuffleButton = nullptr;
     QLabel *m_shuffleIndicator = nullptr;
     QFrame *m_listFrame = nullptr;
     SongListView *m_list = nullptr;
+    SongListModel *m_loadingSongs = nullptr;
+    SongListView *m_loadingList = nullptr;
     QFrame *m_edgeDark = nullptr;
     QFrame *m_edgeGrey = nullptr;
     QFrame *m_statusArea = nullptr;

@@ -53,6 +53,8 @@ private slots:
     void moveKeepsSelectionOnRows();
     void dragDropMovesOnce();
     void removeRowsAtGaps();
+    void removeManyScatteredRows();
+    void updateChecksSignalsOnlyChangedRuns();
     void checkSignalsOnlyRealChange();
     void modelTesterThroughEdits();
     void renumberFirstRowsThenAll();
@@ -270,6 +272,47 @@ void TestSongListModel::removeRowsAtGaps()
     QCOMPARE(column(m, 1).join(QString()), u"BEF"_s);
     m.clear();
     QCOMPARE(m.rowCount(), 0);
+}
+
+void TestSongListModel::removeManyScatteredRows()
+{
+    // More separate runs than are signalled one by one: removed in one pass.
+    SongListModel m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QList<SongRow> rows;
+    QList<int> even;
+    QStringList odd;
+    for (int i = 0; i < 100; ++i) {
+        rows << songRow(QString::number(i), 1);
+        if (i % 2 == 0)
+            even << i;
+        else
+            odd << QString::number(i);
+    }
+    m.appendRows(rows);
+    even << 500 << -1;
+    m.removeRowsAt(even);
+    QCOMPARE(column(m, 1), odd);
+}
+
+void TestSongListModel::updateChecksSignalsOnlyChangedRuns()
+{
+    SongListModel m;
+    const QString pattern = u"1100110"_s;
+    for (int i = 0; i < pattern.size(); ++i) {
+        m.appendRow(songRow(QString::number(i), 1));
+        m.setChecked(i, pattern[i] == u'1');
+    }
+    QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
+    m.updateChecks(0, 100, [](int, bool) { return true; });
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(changed[0].at(0).toModelIndex().row(), 2);
+    QCOMPARE(changed[0].at(1).toModelIndex().row(), 3);
+    QCOMPARE(changed[1].at(0).toModelIndex().row(), 6);
+    QCOMPARE(changed[1].at(1).toModelIndex().row(), 6);
+    QCOMPARE(changed[1].at(2).value<QList<int>>(), QList<int>{Qt::CheckStateRole});
+    for (int i = 0; i < m.rowCount(); ++i)
+        QVERIFY(m.isChecked(i));
 }
 
 void TestSongListModel::checkSignalsOnlyRealChange()

@@ -1,18 +1,31 @@
 #include "app/MenuBar1.h"
+#include "platform/Prompts.h"
 #include "prefs/Preferences.h"
+#include "songlist/CheckCommands.h"
+#include "songlist/MainLayout.h"
 #include "songlist/ReIndexNum.h"
 #include "songlist/SongListDelegate.h"
 #include "songlist/SongListModel.h"
 #include "songlist/SongListView.h"
 #include "songlist/Window1.h"
 
+#include <QAction>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <array>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +38,19 @@ private slots:
     void headingClicksSortAndRenumber();
     void hiddenColumnsStayHiddenAfterSort();
     void dragReorderRenumbers();
+    void layoutAtOpen();
+    void titleColumnAfterResize_data();
+    void titleColumnAfterResize();
+    void resizeWidensTitleColumn();
+    void statusAlignment_data();
+    void statusAlignment();
+    void enableRules_data();
+    void enableRules();
+    void commandsUseSelectionAndSourceLabel();
+    void editClearAsksThenClears();
+    void shuffleIndicatorGreenWhilePending();
+    void recountDrivesTransferButtonAndBusyIndicator();
+    void screenshotWithThirtyRows();
 
 private:
     QTemporaryDir m_tmp;
@@ -139,6 +165,311 @@ void TestWindow1::dragReorderRenumbers()
     m->dropMimeData(mime.get(), Qt::MoveAction, 0, 0, {});
     QCOMPARE(column(m, 1), (QStringList{u"D"_s, u"A"_s, u"B"_s, u"C"_s}));
     QTRY_COMPARE(column(m, 0), (QStringList{u"1 "_s, u"2 "_s, u"3 "_s, u"4 "_s}));
+}
+
+namespace {
+
+SongRow song(int i, const QString &source = u"Linux:Music:"_s, bool checked = true)
+{
+    SongRow r = SongRow::make(QString::number(i + 1) + u' ', u"曲 %1"_s.arg(i + 1), u"歌手"_s, u"アルバム"_s,
+                              1000000 + i * 1000, source + QString::number(i) + u".m4a"_s, source);
+    r.checked = checked;
+    return r;
+}
+
+/// Whether the widget, as drawn, shows a pixel near the given colour.
+bool showsColour(QWidget *w, QColor c)
+{
+    const QImage img = w->grab().toImage();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor p = img.pixelColor(x, y);
+            if (std::abs(p.red() - c.red()) < 40 && std::abs(p.green() - c.green()) < 40 &&
+                std::abs(p.blue() - c.blue()) < 40)
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+void TestWindow1::layoutAtOpen()
+{
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.listBox()->geometry(), QRect(6, 49, 265, 179));
+    QCOMPARE(w.loadingList()->geometry(), QRect(6, 49, 265, 179));
+    QVERIFY(w.loadingList()->isHidden());
+    QCOMPARE(w.sourceLabel()->geometry(), QRect(99, 14, 100, 18));
+    // The edge lines end at x = list width + 7, not at the window's edge.
+    const QRect dark = w.contentArea()->findChild<QWidget *>(u"edgeDark"_s)->geometry();
+    QCOMPARE(dark, QRect(QPoint(5, 49), QPoint(272, 49)));
+    const QRect grey = w.contentArea()->findChild<QWidget *>(u"edgeGrey"_s)->geometry();
+    QCOMPARE(grey.topLeft(), QPoint(4, 48));
+    QVERIFY(grey.right() == 272 || grey.right() == 273);
+    QVERIFY(w.busyIndicator()->isHidden());
+    QVERIFY(w.repeatingTimer()->isActive());
+    QCOMPARE(w.repeatingTimer()->interval(), 2000);
+    QVERIFY(!w.oneShotTimer()->isActive());
+    QCOMPARE(w.shuffleButton()->toolTip(), u"曲リストをシャッフル"_s);
+    QCOMPARE(w.capacityLabel()->toolTip().count(u'\n'), 3);
+}
+
+void TestWindow1::titleColumnAfterResize_data()
+{
+    QTest::addColumn<QList<int>>("widths");
+    QTest::addColumn<int>("listWidth");
+    QTest::addColumn<int>("title");
+    // Columns narrower than the list: the title takes the room less 15.
+    QTest::newRow("wider than the columns") << QList<int>{34, 215, 150, 221, 80} << 900 << 900 - 485 - 15;
+    QTest::newRow("designed size keeps its widths") << QList<int>{34, 215, 150, 221, 80} << 265 << -1;
+    QTest::newRow("700 exactly is not above") << QList<int>{34, 215, 150, 221, 80} << 600 << -1;
+    QTest::newRow("above 700, room 208") << QList<int>{34, 400, 150, 221, 80} << 693 << 193;
+    QTest::newRow("above 700, room 207, title 400") << QList<int>{34, 400, 150, 221, 80} << 692 << 192;
+    QTest::newRow("above 700, little room") << QList<int>{34, 216, 150, 221, 80} << 500 << 192;
+    QTest::newRow("title of 207 stays") << QList<int>{34, 207, 150, 221, 100} << 500 << -1;
+}
+
+void TestWindow1::titleColumnAfterResize()
+{
+    QFETCH(QList<int>, widths);
+    QFETCH(int, listWidth);
+    QFETCH(int, title);
+    const std::array<int, 5> c{widths[0], widths[1], widths[2], widths[3], widths[4]};
+    QCOMPARE(MainLayout::titleWidthAfterResize(c, listWidth), title);
+}
+
+void TestWindow1::resizeWidensTitleColumn()
+{
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setContentGeometry(QRect(w.x(), w.y(), 900, 400));
+    QTRY_COMPARE(w.listBox()->width(), 888);
+    QCOMPARE(w.listBox()->columnWidth(1), 888 - 485 - 15);
+    // Narrowing again leaves no room: the wide title column falls back to 192.
+    w.setContentGeometry(QRect(w.x(), w.y(), 500, 400));
+    QTRY_COMPARE(w.listBox()->width(), 488);
+    QCOMPARE(w.listBox()->columnWidth(1), 192);
+    QCOMPARE(w.listBox()->columnWidthsText().section(u',', 5), u"0,0"_s);
+}
+
+void TestWindow1::statusAlignment_data()
+{
+    QTest::addColumn<int>("statusWidth");
+    QTest::addColumn<bool>("centred");
+    QTest::newRow("280 stays left") << 280 << false;
+    QTest::newRow("281 centres") << 281 << true;
+}
+
+void TestWindow1::statusAlignment()
+{
+    QFETCH(int, statusWidth);
+    QFETCH(bool, centred);
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // The status line is 116 wide in the designed window and follows both sides.
+    w.setContentGeometry(QRect(w.x(), w.y(), Window1::kDesignedSize.width() + statusWidth - 116, 300));
+    QTRY_COMPARE(w.statusLine()->width(), statusWidth);
+    for (QLabel *l : {w.statusLine(), w.destinationLabel(), w.capacityLabel()})
+        QCOMPARE(bool(l->alignment() & Qt::AlignHCenter), centred);
+}
+
+void TestWindow1::enableRules_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<bool>("cardListing");
+    QTest::addColumn<QStringList>("enabled");
+    const QStringList always{u"selectMFolderMenu"_s, u"selectCopyFolder"_s};
+    const QStringList withRows{u"selectAllRows"_s, u"releaseAllRows"_s, u"checkSelRows"_s, u"checkSelFolder"_s,
+                               u"releaseAllSelect"_s, u"releaseSelFolder"_s, u"releaseSelRows"_s, u"randomsort"_s,
+                               u"releaseSelExRows"_s, u"checkSelExRows"_s, u"saveListAs"_s, u"randomDelete"_s};
+    QTest::newRow("empty list") << 0 << false << false << false
+                                << always + QStringList{u"openminiSD"_s, u"EditClear"_s};
+    QTest::newRow("rows, none selected") << 3 << false << false << false
+                                         << always + withRows + QStringList{u"openminiSD"_s, u"EditClear"_s};
+    QTest::newRow("a selected row") << 3 << true << false << false
+                                    << always + withRows +
+                                           QStringList{u"showInfo"_s, u"openminiSD"_s, u"selRemoveRows"_s, u"EditClear"_s};
+    QTest::newRow("busy indicator shown") << 3 << true << true << false
+                                          << always + withRows +
+                                                 QStringList{u"showInfo"_s, u"selRemoveRows"_s, u"EditClear"_s};
+    QTest::newRow("card listing") << 3 << true << false << true
+                                  << always + withRows + QStringList{u"showInfo"_s, u"openminiSD"_s};
+}
+
+void TestWindow1::enableRules()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, selected);
+    QFETCH(bool, busy);
+    QFETCH(bool, cardListing);
+    QFETCH(QStringList, enabled);
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    for (int i = 0; i < rows; ++i)
+        w.songList()->appendRow(song(i));
+    if (selected)
+        w.listBox()->selectRow(1);
+    if (busy)
+        w.busyIndicator()->show();
+    w.showMiniSDMode = cardListing;
+    bar.applyAutoEnable();
+    w.enableMenuItems(bar);
+    const QStringList ruled{u"selectMFolderMenu"_s, u"selectCopyFolder"_s, u"selectAllRows"_s, u"releaseAllRows"_s,
+                            u"checkSelRows"_s, u"checkSelFolder"_s, u"releaseAllSelect"_s, u"releaseSelFolder"_s,
+                            u"releaseSelRows"_s, u"randomsort"_s, u"releaseSelExRows"_s, u"checkSelExRows"_s,
+                            u"saveListAs"_s, u"randomDelete"_s, u"showInfo"_s, u"openminiSD"_s,
+                            u"selRemoveRows"_s, u"EditClear"_s};
+    for (const QString &id : ruled)
+        QVERIFY2(bar.action(id)->isEnabled() == enabled.contains(id), qPrintable(id));
+}
+
+void TestWindow1::commandsUseSelectionAndSourceLabel()
+{
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    CheckCommands *c = w.checkCommands();
+    QList<SongRow> rows;
+    for (int i = 0; i < 6; ++i)
+        rows << song(i, i < 3 ? u"Linux:A:"_s : u"Linux:B:"_s, false);
+    w.songList()->appendRows(rows);
+    auto checks = [&w] {
+        QString out;
+        for (int r = 0; r < w.songList()->rowCount(); ++r)
+            out += w.songList()->isChecked(r) ? u'1' : u'0';
+        return out;
+    };
+
+    w.listBox()->selectRow(4);
+    QVERIFY(w.handleCommand(u"checkSelRows"_s));
+    QTRY_VERIFY(!c->isBusy());
+    QCOMPARE(checks(), u"000010"_s);
+    QCOMPARE(w.statusLine()->text(), u"選曲  1 曲、 1.00 MB"_s);
+
+    w.sourceLabel()->setText(u"Linux:A:"_s);
+    QVERIFY(w.handleCommand(u"checkSelFolder"_s));
+    QTRY_VERIFY(!c->isBusy());
+    QCOMPARE(checks(), u"111000"_s);
+    QVERIFY(w.handleCommand(u"checkSelExRows"_s));
+    QTRY_VERIFY(!c->isBusy());
+    QCOMPARE(checks(), u"000111"_s);
+    QCOMPARE(w.statusLine()->text(), u"選曲  3 曲、 3.01 MB"_s);
+
+    // Rows dropped from the list: the rest are renumbered and recounted.
+    w.listBox()->selectRow(0);
+    QVERIFY(w.handleCommand(u"selRemoveRows"_s));
+    QTRY_VERIFY(!c->isBusy());
+    QCOMPARE(w.songList()->rowCount(), 5);
+    QTRY_COMPARE(w.songList()->cell(4, 0), u"5 "_s);
+    QVERIFY(w.handleCommand(u"releaseAllSelect"_s));
+    QVERIFY(!w.listBox()->selectionModel()->hasSelection());
+}
+
+void TestWindow1::editClearAsksThenClears()
+{
+    auto *scripted = new ScriptedPrompts;
+    auto previous = Prompts::install(std::unique_ptr<Prompts>(scripted));
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    w.songList()->appendRows({song(0), song(1)});
+    w.sourceLabel()->setText(u"Linux:Music:"_s);
+    w.props().fileCounter = 3;
+    w.countEnableFile();
+    QTRY_VERIFY(!w.checkCommands()->isBusy());
+
+    scripted->answers = {Prompts::Answer::Cancel};
+    QVERIFY(w.handleCommand(u"EditClear"_s));
+    QCOMPARE(scripted->shown.size(), 1);
+    QCOMPARE(scripted->shown[0].text, u"現在のリストを全行削除します。この作業は取消し出来ません。"_s);
+    QCOMPARE(scripted->shown[0].icon, Prompts::Icon::Question);
+    QVERIFY(scripted->shown[0].cancelIsDefault);
+    QCOMPARE(w.songList()->rowCount(), 2);
+
+    scripted->answers = {Prompts::Answer::Ok};
+    QVERIFY(w.handleCommand(u"EditClear"_s));
+    QCOMPARE(w.songList()->rowCount(), 0);
+    QCOMPARE(w.statusLine()->text(), QString());
+    QCOMPARE(w.sourceLabel()->text(), QString());
+    QVERIFY(!w.transferButton()->isEnabled());
+    QCOMPARE(w.props().fileCounter, 1);
+    QCOMPARE(w.props().sumFileNum, 0);
+    QCOMPARE(w.props().sumFileSize, 0);
+    Prompts::install(std::move(previous));
+}
+
+void TestWindow1::shuffleIndicatorGreenWhilePending()
+{
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (int i = 0; i < 20; ++i)
+        w.songList()->appendRow(song(i));
+    QSignalSpy finished(w.checkCommands(), &CheckCommands::shuffleFinished);
+    const QColor green(0, 255, 0);
+    QVERIFY(!showsColour(w.shuffleIndicator(), green));
+    QTest::mouseClick(w.shuffleButton(), Qt::LeftButton);
+    QVERIFY(w.oneShotTimer()->isActive());
+    QVERIFY(showsColour(w.shuffleIndicator(), green));
+    QVERIFY(finished.wait(2000));
+    QVERIFY(!showsColour(w.shuffleIndicator(), green));
+    QVERIFY(showsColour(w.shuffleIndicator(), QColor(0, 0, 0)));
+    QCOMPARE(w.listBox()->verticalScrollBar()->value(), 0);
+    QTRY_VERIFY(!w.reIndexNum1()->isRunning());
+    QCOMPARE(w.songList()->cell(19, 0), u"20 "_s);
+}
+
+void TestWindow1::recountDrivesTransferButtonAndBusyIndicator()
+{
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    w.songList()->appendRows({song(0, u"L:"_s, false), song(1, u"L:"_s, false)});
+    w.busyIndicator()->show();
+    w.countEnableFile();
+    QCOMPARE(w.statusLine()->text(), QString()); // the recount starts on the next turn
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
+    QVERIFY(!w.transferButton()->isEnabled());
+    QCOMPARE(w.statusLine()->text(), u"選曲  0 曲、 0.00 MB"_s);
+    // The repeating timer turns the button back on within its 2 seconds.
+    QTRY_VERIFY_WITH_TIMEOUT(w.transferButton()->isEnabled(), 3000);
+}
+
+void TestWindow1::screenshotWithThirtyRows()
+{
+    MenuBar1 bar;
+    Window1 w(&bar, nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setContentGeometry(QRect(w.x(), w.y(), 800, 640));
+    const QStringList titles{u"夜空のムコウ"_s, u"チェリー"_s, u"Automatic"_s, u"島唄"_s, u"ロビンソン"_s,
+                             u"涙そうそう"_s, u"First Love"_s, u"さくら（独唱）"_s, u"春よ、来い"_s, u"君がいるだけで"_s};
+    const QStringList artists{u"SMAP"_s, u"スピッツ"_s, u"宇多田ヒカル"_s, u"THE BOOM"_s, u"森山直太朗"_s};
+    QList<SongRow> rows;
+    for (int i = 0; i < 30; ++i) {
+        rows << SongRow::make(QString::number(i + 1) + u' ', titles[i % titles.size()], artists[i % artists.size()],
+                              u"ベスト・アルバム %1"_s.arg(i / 10 + 1), 2800000 + i * 123457,
+                              u"Linux:Music:%1.m4a"_s.arg(i), u"Linux:Music:"_s);
+        rows.last().checked = i % 4 != 2 && i != 7;
+    }
+    w.songList()->appendRows(rows);
+    w.sourceLabel()->setText(u"Linux:Music:"_s);
+    w.countEnableFile();
+    QTRY_VERIFY(!w.checkCommands()->isBusy());
+    QVERIFY(w.statusLine()->text().startsWith(u"選曲  22 曲、 "_s));
+    QVERIFY(QDir().mkpath(QStringLiteral(SONGKITE_SCREENSHOT_DIR)));
+    QVERIFY(w.grab().save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/main-window-30-rows.png"_s));
+    w.setContentGeometry(QRect(w.x(), w.y(), Window1::kDesignedSize.width(), Window1::kDesignedSize.height()));
+    QTRY_COMPARE(w.listBox()->width(), 265);
+    QVERIFY(w.grab().save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/main-window-designed-size.png"_s));
+    QVERIFY(QFontMetrics(w.statusLine()->font()).inFont(QChar(u'曲')));
 }
 
 QTEST_MAIN(TestWindow1)
