@@ -12,12 +12,14 @@
 
 namespace bench {
 int runCommands(const QStringList &args);
+int runScan(const QStringList &args);
 }
 
 namespace {
 
 const bench::Subcommand kSubcommands[] = {
     {"commands", "N    fill the main window with N rows and time each whole-list command", bench::runCommands},
+    {"scan", "DIR  scan DIR into the main window as a chosen music folder", bench::runScan},
 };
 
 void usage()

@@ -1,6 +1,7 @@
 #include "songlist/Window1.h"
 
 #include "app/MenuBar1.h"
+#include "card/Destination.h"
 #include "platform/AppPaths.h"
 #include "platform/Prompts.h"
 #include "platform/UiFonts.h"
@@ -12,6 +13,8 @@
 #include "songlist/SongListModel.h"
 #include "songlist/SongListView.h"
 #include "songlist/Window13.h"
+#include "sources/MFolderList.h"
+#include "sources/SourceRecord.h"
 #include "transferwindow/Window9.h"
 
 #include <QAction>
@@ -60,6 +63,8 @@ Window1::Window1(MenuBar1 *menuBar, Window9 *compact, QWidget *parent)
     setMenuBar(menuBar->createMenuBar(this));
     buildControls();
     registerListCommands();
+    buildSources();
+    buildDestination();
     openSequence();
 }
 
@@ -285,23 +290,28 @@ void Window1::readPrefs()
         m_compact->move(preference::window9bounds[0], preference::window9bounds[1]);
 }
 
-void Window1::checkCardFolder()
+void Window1::checkCardFolder() { m_destination->searchCard(preference::miniSDDSDf); }
+
+void Window1::buildDestination()
 {
-    const FileItem card = FileItem::fromColonPath(preference::miniSDvolName + preference::miniSDDSDf);
-    if (!card.isNull() && card.exists() && card.isFolder()) {
-        m_props.miniSDsDSDfolder = card;
-        m_props.musicfolder = card;
-        // The disk figures, the folder size and the check box's action come with the
-        // destination handling.
-        m_miniSDBox->setChecked(true);
-        return;
-    }
-    const FileItem volume = FileItem::fromColonPath(preference::miniSDvolName + QLatin1Char(':'));
-    if (!volume.isNull() && volume.exists())
-        m_destinationLabel->setText(QStringLiteral("ｻｳﾝﾄﾞﾌｫﾙﾀﾞが見つかりません"));
-    else
-        m_destinationLabel->setText(QStringLiteral("miniSD　が見つかりません"));
+    m_destination = new Destination(&m_props, this);
+    connect(m_destination, &Destination::destinationTextChanged, m_destinationLabel, &QLabel::setText);
+    connect(m_destination, &Destination::capacityTextChanged, m_capacityLabel, &QLabel::setText);
+    connect(m_destination, &Destination::capacityVisibleChanged, m_capacityLabel, &QWidget::setVisible);
+    connect(m_destination, &Destination::miniSDCheckedChanged, m_miniSDBox, [this](bool on) {
+        // The program's own change: the action has run already.
+        const QSignalBlocker quiet(m_miniSDBox);
+        m_miniSDBox->setChecked(on);
+    });
+    connect(m_miniSDBox, &QCheckBox::clicked, m_destination, &Destination::miniSDAction);
+    registerCommand(QStringLiteral("selectCopyFolder"), [this] { m_destination->selectCopyFolder_Action(); });
 }
+
+void Window1::getDiskInfo() { m_destination->getDiskInfo(); }
+
+qint64 Window1::getFolderSize(const FileItem &folder) const { return Destination::getFolderSize(folder); }
+
+void Window1::showDiskInfo() { m_destination->showDiskInfo(); }
 
 void Window1::windowSetting()
 {
@@ -343,8 +353,10 @@ void Window1::followResize(bool atOpen)
         label->setAlignment(align);
     m_busy->raise();
 
-    // The source record keeps its open popup 6 pixels narrower than the source box, with its
-    // shadow as wide, here.
+    if (m_popup && m_sources->mode == 1 && m_popup->isVisible()) {
+        m_popup->resize(m_sourceBox->width() - 6, m_popup->height());
+        m_popup->shadow()->resize(m_popup->width(), m_popup->shadow()->height());
+    }
 }
 
 void Window1::resizeEvent(QResizeEvent *event)
@@ -421,10 +433,10 @@ void Window1::enableMenuItems(MenuBar1 &bar) const
 
 void Window1::onRepeatingTimer()
 {
-    // 1. The card search starts here while the miniSD check box is checked.
-    // 2. The list-folder job that picks up automatic song lists starts here; it may stop
-    //    this timer while it works.
-    // 3. The transfer button comes back on.
+    if (m_miniSDBox->isChecked())
+        m_destination->startCardSearch();
+    // The list-folder job that picks up automatic song lists starts here; it may stop this
+    // timer while it works. Then the transfer button comes back on.
     m_transferButton->setEnabled(true);
     m_transferButton->repaint();
 }
@@ -450,11 +462,8 @@ void Window1::listShuffle() { m_checks->listShuffle(); }
 
 void Window1::listAllClear()
 {
-    hideSourcePopup();
-    // The source record empties its popup here and, once the list is empty, gives it back
-    // its one empty row.
     m_checks->listAllClear();
-    m_sourceLabel->clear();
+    m_sources->clear();
 }
 
 void Window1::randomsort()
@@ -490,15 +499,13 @@ void Window1::setShuffleIndicator(bool pending)
 
 qint64 Window1::shuffleRoom()
 {
-    // The destination refreshes its disk figures and the capacity label, measures the
-    // destination folder (dsdSize) and answers dsdSize + DiskFreeSpace - keepDiskSpace x 1000
-    // here. Without a destination there is no room: the shuffle only reorders.
-    return 0;
+    return m_destination->shuffleRoom();
 }
 
 void Window1::hideSourcePopup()
 {
-    // The source record hides its popup here.
+    if (m_popup)
+        m_popup->hide();
 }
 
 bool Window1::eventFilter(QObject *watched, QEvent *event)

@@ -12,7 +12,12 @@
 #include <functional>
 
 class CheckCommands;
+class Destination;
+class FolderScan;
 class MenuBar1;
+class SourceRecord;
+class Window2;
+class mFolderList;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -52,6 +57,14 @@ public:
     SongListModel *loadingSongs() const { return m_loadingSongs; }
     /// The window's background, parent of every control (the source popup goes here).
     QWidget *contentArea() const { return m_content; }
+    /// The record of song sources (the source label shows its label), the folder scan,
+    /// the source popup and the destination.
+    SourceRecord *sourceRecord() const { return m_sources; }
+    FolderScan *folderScan() const { return m_scan; }
+    mFolderList *sourcePopup() const { return m_popup; }
+    Destination *destination() const { return m_destination; }
+    /// The list progress window while it is shown.
+    Window2 *progressWindow() const;
 
     /// The place and size the preferences keep: the window's left and top, and the size of
     /// its content below the menu bar.
@@ -65,6 +78,7 @@ public:
     QLabel *capacityLabel() const { return m_capacityLabel; }
     QPushButton *transferButton() const { return m_transferButton; }
     QCheckBox *miniSDCheckBox() const { return m_miniSDBox; }
+    QFrame *sourceBox() const { return m_sourceBox; }
     QCheckBox *addCheckBox() const { return m_addBox; }
     QProgressBar *busyIndicator() const { return m_busy; }
     QPushButton *selectButton() const { return m_selectButton; }
@@ -104,6 +118,15 @@ public:
     /// Opens the random uncheck dialog.
     void randomDelete();
 
+    // The song sources.
+    void selMusicFolder();
+    void selectMusicFolder(const FileItem &folder);
+    void selectMfile(const FileItem &file);
+    // The destination.
+    void getDiskInfo();
+    qint64 getFolderSize(const FileItem &folder) const;
+    void showDiskInfo();
+
     /// Writes the preferences from the globals and this window's state.
     void savePrefs();
 
@@ -125,6 +148,10 @@ private:
     void readPrefs();
     void checkCardFolder();
     void registerListCommands();
+    void buildSources();
+    void buildDestination();
+    void selectButtonAction();
+    void showProgress(bool busy);
     void windowSetting();
     void followResize(bool atOpen = false);
     int menuBarHeight() const;
@@ -147,6 +174,11 @@ private:
     MainProperties m_props;
     CheckCommands *m_checks;
     QPointer<Window13> m_window13;
+    SourceRecord *m_sources = nullptr;
+    FolderScan *m_scan = nullptr;
+    mFolderList *m_popup = nullptr;
+    QPointer<Window2> m_window2;
+    Destination *m_destination = nullptr;
     QHash<QString, std::function<void()>> m_commands;
     QList<Follow> m_follows;
     int m_lastSortColumn = -1;
