@@ -37,6 +37,10 @@ TransferControl::~TransferControl()
     delete m_window4;
 }
 
+Window3 *TransferControl::progressWindow() const { return m_window3; }
+
+Window4 *TransferControl::confirmationDialog() const { return m_window4; }
+
 void TransferControl::enableTransferButton()
 {
     if (m_host.transferButton)

@@ -44,8 +44,8 @@ public:
     ~TransferControl() override;
 
     makeLibFile *makeLibFile1() const { return m_thread; }
-    Window3 *progressWindow() const { return m_window3; }
-    Window4 *confirmationDialog() const { return m_window4; }
+    Window3 *progressWindow() const;
+    Window4 *confirmationDialog() const;
 
     /// Makes sure there is a destination, then transfers at once (add mode) or asks first.
     void doSendMusicFiles();

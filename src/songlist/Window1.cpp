@@ -2,6 +2,7 @@
 
 #include "app/MenuBar1.h"
 #include "card/Destination.h"
+#include "card/TransferControl.h"
 #include "platform/AppPaths.h"
 #include "platform/Prompts.h"
 #include "platform/UiFonts.h"
@@ -65,6 +66,7 @@ Window1::Window1(MenuBar1 *menuBar, Window9 *compact, QWidget *parent)
     registerListCommands();
     buildSources();
     buildDestination();
+    buildTransfer();
     openSequence();
 }
 
@@ -306,6 +308,34 @@ void Window1::buildDestination()
     connect(m_miniSDBox, &QCheckBox::clicked, m_destination, &Destination::miniSDAction);
     registerCommand(QStringLiteral("selectCopyFolder"), [this] { m_destination->selectCopyFolder_Action(); });
 }
+
+void Window1::buildTransfer()
+{
+    TransferControl::Host host;
+    host.window = this;
+    host.songs = m_songs;
+    host.list = m_list;
+    host.props = &m_props;
+    host.addBox = m_addBox;
+    host.transferButton = m_transferButton;
+    host.destinationLabel = m_destinationLabel;
+    host.capacityLabel = m_capacityLabel;
+    host.hideSourcePopup = [this] { hideSourcePopup(); };
+    host.getDiskInfo = [this] { m_destination->getDiskInfo(); };
+    host.showDiskInfo = [this] { m_destination->showDiskInfo(); };
+    m_transfer = new TransferControl(std::move(host), this);
+    connect(m_transferButton, &QPushButton::clicked, this, [this] {
+        // In card listing mode the button applies the card edits, which come with the card editor.
+        if (!showMiniSDMode)
+            doSendMusicFiles();
+    });
+}
+
+makeLibFile *Window1::makeLibFile1() const { return m_transfer->makeLibFile1(); }
+
+void Window1::doSendMusicFiles() { m_transfer->doSendMusicFiles(); }
+
+void Window1::doMFilecopy() { m_transfer->doMFilecopy(); }
 
 void Window1::getDiskInfo() { m_destination->getDiskInfo(); }
 

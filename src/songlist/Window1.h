@@ -13,6 +13,8 @@
 
 class CheckCommands;
 class Destination;
+class TransferControl;
+class makeLibFile;
 class FolderScan;
 class MenuBar1;
 class SourceRecord;
@@ -122,6 +124,11 @@ public:
     void selMusicFolder();
     void selectMusicFolder(const FileItem &folder);
     void selectMfile(const FileItem &file);
+    // The transfer.
+    TransferControl *transfer() const { return m_transfer; }
+    makeLibFile *makeLibFile1() const;
+    void doSendMusicFiles();
+    void doMFilecopy();
     // The destination.
     void getDiskInfo();
     qint64 getFolderSize(const FileItem &folder) const;
@@ -150,6 +157,7 @@ private:
     void registerListCommands();
     void buildSources();
     void buildDestination();
+    void buildTransfer();
     void selectButtonAction();
     void showProgress(bool busy);
     void windowSetting();
@@ -179,6 +187,7 @@ private:
     mFolderList *m_popup = nullptr;
     QPointer<Window2> m_window2;
     Destination *m_destination = nullptr;
+    TransferControl *m_transfer = nullptr;
     QHash<QString, std::function<void()>> m_commands;
     QList<Follow> m_follows;
     int m_lastSortColumn = -1;

@@ -1,0 +1,105 @@
+#include "app/App.h"
+#include "card/CardLayout.h"
+#include "card/MakeLibFile.h"
+#include "card/TransferControl.h"
+#include "card/Window4.h"
+#include "platform/FileItem.h"
+#include "platform/TextCodec.h"
+#include "prefs/Preferences.h"
+#include "songlist/SongListModel.h"
+#include "songlist/Window1.h"
+#include "sources/FolderScan.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void scanThenReplaceAllPutsSongsOnTheCard();
+};
+
+void TestEndToEnd::scanThenReplaceAllPutsSongsOnTheCard()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const QString root = tmp.path();
+    qputenv("SONGKITE_PREFS_DIR", (root + u"/prefs"_s).toUtf8());
+    qputenv("SONGKITE_HOME", (root + u"/home"_s).toUtf8());
+    qputenv("SONGKITE_VOLUMES", (root + u"/volumes"_s).toUtf8());
+    preference::resetToInitial();
+
+    const QString album = root + u"/volumes/Music/Band/Best/"_s;
+    const QString card = root + u"/volumes/NO NAME/PRIVATE/AU/DF/D_SD/"_s;
+    const QStringList files{u"01 Intro.m4a"_s, u"02 夜空.m4a"_s, u"03 Outro.m4a"_s};
+    for (int i = 0; i < files.size(); ++i)
+        QVERIFY(writeFile(album + files[i], "song " + QByteArray::number(i) + QByteArray(100 * (i + 1), 'x')));
+    // An earlier card: its songs, titles and scratch copy go; other files stay.
+    QVERIFY(writeFile(card + u"SDS_0040.3G2"_s, "old song"));
+    QVERIFY(writeFile(card + u"SD_F_000.MGR"_s, CardFormat::newMgrFile(0)));
+    QVERIFY(writeFile(card + u"memo.txt"_s, "keep"));
+
+    App app;
+    app.start();
+    Window1 *main = app.mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    // The card was found at open: it is the destination.
+    QCOMPARE(main->props().musicfolder.colonPath(), u"NO NAME:PRIVATE:AU:DF:D_SD:"_s);
+
+    main->selectMusicFolder(FileItem::fromColonPath(u"Music:Band:"_s));
+    QTRY_VERIFY(!main->folderScan()->isBusy());
+    QCOMPARE(main->songList()->rowCount(), 3);
+
+    QSignalSpy finished(main->makeLibFile1(), &coop::Thread::finished);
+    QTest::mouseClick(main->transferButton(), Qt::LeftButton);
+    Window4 *confirm = main->transfer()->confirmationDialog();
+    QVERIFY(confirm);
+    QTest::mouseClick(confirm->button(Window4::ReplaceAll), Qt::LeftButton);
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(main->makeLibFile1()->errCode(), 0);
+
+    QStringList onCard = QDir(card).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(onCard, (QStringList{u"SDS_0000.3G2"_s, u"SDS_0001.3G2"_s, u"SDS_0002.3G2"_s, u"SD_F_000.MGR"_s, u"memo.txt"_s}));
+    for (int i = 0; i < files.size(); ++i)
+        QCOMPARE(readFile(card + *CardFormat::songFileName(i)), readFile(album + files[i]));
+
+    // Titles without their track numbers, byte for byte in a fresh management file.
+    QByteArray expected = CardFormat::newMgrFile(0);
+    const QStringList titles{u"Intro"_s, u"夜空"_s, u"Outro"_s};
+    for (int n = 0; n < titles.size(); ++n)
+        expected.replace(CardFormat::slotOffset(n), CardFormat::kSlotSize, CardFormat::usedSlot(n, ShiftJis::encode(titles[n])));
+    QCOMPARE(readFile(card + u"SD_F_000.MGR"_s), expected);
+
+    // The first song is the newest, each next one a minute older: the phone's order.
+    const QDateTime t0 = QFileInfo(card + u"SDS_0000.3G2"_s).lastModified();
+    QCOMPARE(QFileInfo(card + u"SDS_0001.3G2"_s).lastModified().secsTo(t0), 60);
+    QCOMPARE(QFileInfo(card + u"SDS_0002.3G2"_s).lastModified().secsTo(t0), 120);
+    QCOMPARE(readFile(card + u"memo.txt"_s), QByteArray("keep"));
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "test_endtoend.moc"
