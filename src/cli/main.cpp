@@ -7,6 +7,7 @@
 #include "songlist/SongListModel.h"
 #include "sources/FolderScan.h"
 #include "sources/SourceRecord.h"
+#include "cli/CliCommands.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -26,6 +27,23 @@ Commands:
                     title, artist, album, size, colon path, source and the check mark
                     (1 or 0), TAB-separated. A TAB, line break or backslash inside a cell
                     is written as \t, \n, \r or \\. A missing source is an error.
+  transfer [OPTIONS] SOURCE...
+                    Builds the song list as "songs" does and sends the checked songs to
+                    the card folder with the app's transfer, then prints the result text
+                    ("N曲転送しました " or the stop text). Options not given come from the
+                    preferences file:
+                      --to FOLDER            destination folder (default: the card folder)
+                      --add | --replace      add to the card, or delete its songs and
+                                             management files first
+                      --shuffle              random order, filling the card's room
+                      --keep-space MB        megabytes to leave free
+                      --title-order DIGITS   positions of title, artist and album
+                      --title-bytes T,A,B    bytes for title, artist and album
+                      --patch-bitrate | --no-patch-bitrate
+                    Exit 0 when the run went through, 1 when it stopped on an error.
+  check [FOLDER]    Reads every management file and song file of a card folder (default:
+                    the card folder) and prints each inconsistency on its own line.
+                    Exit 0 when there is none, 1 otherwise.
   volumes           Prints one line per volume: name, mount point, free MB, capacity MB
                     (1 MB = 1,000,000 bytes) and "true" or "false" for ejectable,
                     TAB-separated.
@@ -64,10 +82,12 @@ QString escaped(const QString &cell)
     return text;
 }
 
-int songs(const QStringList &sources)
+} // namespace
+
+int scanSources(const QStringList &sources, SongListModel &list)
 {
     if (sources.isEmpty()) {
-        err() << "songkite-cli: songs needs at least one SOURCE\n";
+        err() << "songkite-cli: at least one SOURCE is needed\n";
         return 2;
     }
     QList<FileItem> folders;
@@ -86,7 +106,6 @@ int songs(const QStringList &sources)
     if (missing)
         return 1;
 
-    SongListModel list;
     MainProperties props;
     SourceRecord record;
     FolderScan scan(&list, &props, &record);
@@ -99,6 +118,19 @@ int songs(const QStringList &sources)
         scan.selectMusicFolder(folder);
     if (scan.isBusy())
         loop.exec();
+    return 0;
+}
+
+QTextStream &cliOut() { return out(); }
+QTextStream &cliErr() { return err(); }
+
+namespace {
+
+int songs(const QStringList &sources)
+{
+    SongListModel list;
+    if (const int code = scanSources(sources, list))
+        return code;
 
     QString text;
     for (const SongRow &row : list.rows()) {
@@ -155,6 +187,10 @@ int main(int argc, char **argv)
     }
     if (command == u"songs"_s)
         return songs(args);
+    if (command == u"transfer"_s)
+        return transferCommand(args);
+    if (command == u"check"_s)
+        return checkCommand(args);
     if (command == u"volumes"_s && args.isEmpty())
         return volumes();
     err() << "songkite-cli: unknown command: " << command << "\nTry songkite-cli --help\n";

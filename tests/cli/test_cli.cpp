@@ -106,6 +106,7 @@ private:
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"SONGKITE_VOLUMES"_s, m_volumes);
+        env.insert(u"SONGKITE_PREFS_DIR"_s, m_tmp->path() + u"/prefs"_s);
         env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(SONGKITE_CLI), args);

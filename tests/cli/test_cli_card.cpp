@@ -1,0 +1,147 @@
+#include "card/CardLayout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+// songkite-cli transfer and check, run as the built program against hermetic volumes.
+class TestCliCard final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        m_volumes = m_tmp->path() + u"/volumes"_s;
+        m_card = m_volumes + u"/NO NAME/PRIVATE/AU/DF/D_SD"_s;
+        m_music = m_volumes + u"/HD/Music"_s;
+        QVERIFY(QDir().mkpath(m_card));
+        QVERIFY(QDir().mkpath(m_tmp->path() + u"/prefs"_s));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(writeFile(m_music + u"/Band/Best/0%1 Song %1.m4a"_s.arg(i), QByteArray(1000 * i, char('a' + i))));
+    }
+
+    void replaceThenCheckIsClean()
+    {
+        QVERIFY(writeFile(m_card + u"/SDS_0042.3G2"_s, "old"));
+        QVERIFY(writeFile(m_card + u"/notes.txt"_s, "mine"));
+        const Run r = run({u"transfer"_s, u"--replace"_s, m_music});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, u"3曲転送しました \n"_s);
+        QCOMPARE(QDir(m_card).entryList(QDir::Files, QDir::Name),
+                 (QStringList{u"SDS_0000.3G2"_s, u"SDS_0001.3G2"_s, u"SDS_0002.3G2"_s, u"SD_F_000.MGR"_s, u"notes.txt"_s}));
+        const Run check = run({u"check"_s});
+        QCOMPARE(check.code, 0);
+        QCOMPARE(check.out, QString());
+    }
+
+    void optionsComeFromThePreferences()
+    {
+        // Field 20 "1": the add check box was on, so a plain transfer adds.
+        QStringList fields(20);
+        fields[19] = u"1"_s;
+        QVERIFY(writeFile(m_tmp->path() + u"/prefs/jp.songkite.songkite.prefs"_s, (fields.join(u'\t') + u"\t\n"_s).toUtf8()));
+        QVERIFY(writeFile(m_card + u"/SDS_0000.3G2"_s, "kept"));
+        QByteArray mgr = CardFormat::newMgrFile(0);
+        mgr.replace(CardFormat::slotOffset(0), CardFormat::kSlotSize, CardFormat::usedSlot(0, "kept"));
+        QVERIFY(writeFile(m_card + u"/SD_F_000.MGR"_s, mgr));
+        const Run r = run({u"transfer"_s, m_music});
+        QCOMPARE(r.code, 0);
+        QFile kept(m_card + u"/SDS_0000.3G2"_s);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("kept"));
+        QVERIFY(QFile::exists(m_card + u"/SDS_0003.3G2"_s));
+        QCOMPARE(run({u"check"_s}).code, 0);
+    }
+
+    void keptSpaceStopsBeforeTheSong()
+    {
+        const Run r = run({u"transfer"_s, u"--replace"_s, u"--keep-space"_s, u"999999999"_s, m_music});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, u"0曲転送しました \n"_s);
+        QVERIFY(!QFile::exists(m_card + u"/SDS_0000.3G2"_s));
+    }
+
+    void checkReportsAMissingSong()
+    {
+        QCOMPARE(run({u"transfer"_s, u"--replace"_s, u"--to"_s, m_card, m_music}).code, 0);
+        QVERIFY(QFile::remove(m_card + u"/SDS_0001.3G2"_s));
+        const Run r = run({u"check"_s, m_card});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, u"SD_F_000.MGR: slot 1 is titled but SDS_0001.3G2 is missing\n"_s);
+    }
+
+    void wrongUsage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::newRow("no source") << QStringList{u"transfer"_s} << 2;
+        QTest::newRow("unknown option") << QStringList{u"transfer"_s, u"--fast"_s, u"x"_s} << 2;
+        QTest::newRow("bad order") << QStringList{u"transfer"_s, u"--title-order"_s, u"19"_s, u"x"_s} << 2;
+        QTest::newRow("bad bytes") << QStringList{u"transfer"_s, u"--title-bytes"_s, u"20,20"_s, u"x"_s} << 2;
+        QTest::newRow("missing space value") << QStringList{u"transfer"_s, u"x"_s, u"--keep-space"_s} << 2;
+        QTest::newRow("two folders to check") << QStringList{u"check"_s, u"a"_s, u"b"_s} << 2;
+        QTest::newRow("missing source") << QStringList{u"transfer"_s, u"/no/such/folder"_s} << 1;
+    }
+
+    void wrongUsage()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        const Run r = run(args);
+        QCOMPARE(r.code, code);
+        QVERIFY(!r.err.isEmpty());
+        QCOMPARE(QDir(m_card).entryList(QDir::Files), QStringList());
+    }
+
+private:
+    Run run(const QStringList &args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"SONGKITE_VOLUMES"_s, m_volumes);
+        env.insert(u"SONGKITE_PREFS_DIR"_s, m_tmp->path() + u"/prefs"_s);
+        env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(SONGKITE_CLI), args);
+        Run r;
+        if (!p.waitForFinished(60000))
+            return r;
+        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    QString m_volumes;
+    QString m_card;
+    QString m_music;
+};
+
+QTEST_GUILESS_MAIN(TestCliCard)
+#include "test_cli_card.moc"
