@@ -93,6 +93,12 @@ coop::Task<> makeLibFile::run()
                 m_cpDate = getLastModDate();
             co_await writeMLib();
         }
+        // Songs are written without waiting for the device; the run is only reported once
+        // the card has them, and a late failure makes it a failed run.
+        if (m_copyCnt > 0 && m_ending != TransferReport::Ending::Failed) {
+            if (const int err = m_musicfolder.syncFileSystem(); err != 0 && err != EROFS && err != EINVAL)
+                fail(err);
+        }
     }
     if (m_ending == TransferReport::Ending::Completed && stopping())
         m_ending = TransferReport::Ending::UserStopped;

@@ -80,6 +80,9 @@ public:
     int copyTo(const FileItem &destination) const;
     /// Deletes a file, a symbolic link (never what it points to) or an empty folder.
     int remove() const;
+    /// Writes everything pending on this item's file system to its device; 0 or an errno
+    /// value (a card that failed to take data says so here).
+    int syncFileSystem() const;
     /// Creates this folder (its parent must exist); EEXIST when something is there.
     int createFolder() const;
 
