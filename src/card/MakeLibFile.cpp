@@ -36,6 +36,7 @@ QString TransferReport::countText() const
 makeLibFile::makeLibFile(QObject *parent) : coop::Thread(parent)
 {
     setCopyFunction({});
+    setFlushFunction({});
     setFreeSpaceQuery({});
     setSourceResolver({});
 }
@@ -96,7 +97,7 @@ coop::Task<> makeLibFile::run()
         // Songs are written without waiting for the device; the run is only reported once
         // the card has them, and a late failure makes it a failed run.
         if (m_copyCnt > 0 && m_ending != TransferReport::Ending::Failed) {
-            if (const int err = m_musicfolder.syncFileSystem(); err != 0 && err != EROFS && err != EINVAL)
+            if (const int err = m_flush(m_musicfolder); err != 0 && err != EROFS && err != EINVAL)
                 fail(err);
         }
     }

@@ -111,6 +111,9 @@ public:
 
     /// Seams for tests and other front ends; an empty function restores the default.
     void setCopyFunction(CopyFunction copy);
+    /// Flushes the destination's file system at the end of a run; 0 or an errno value.
+    using FlushFunction = std::function<int(const FileItem &folder)>;
+    void setFlushFunction(FlushFunction flush);
     void setFreeSpaceQuery(FreeSpaceQuery query);
     void setSourceResolver(SourceResolver resolver);
     /// The default query: the volume table's free space, whole megabytes.
@@ -168,6 +171,7 @@ private:
     int m_progressMaximum = -1;
 
     CopyFunction m_copy;
+    FlushFunction m_flush;
     FreeSpaceQuery m_freeSpace;
     SourceResolver m_resolve;
 };

@@ -41,6 +41,13 @@ void makeLibFile::setCopyFunction(CopyFunction copy)
     m_copy = std::move(copy);
 }
 
+void makeLibFile::setFlushFunction(FlushFunction flush)
+{
+    if (!flush)
+        flush = [](const FileItem &folder) { return folder.syncFileSystem(); };
+    m_flush = std::move(flush);
+}
+
 void makeLibFile::setFreeSpaceQuery(FreeSpaceQuery query)
 {
     m_freeSpace = query ? std::move(query) : FreeSpaceQuery(&makeLibFile::volumeFreeSpace);

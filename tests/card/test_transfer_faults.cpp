@@ -51,6 +51,36 @@ private slots:
         preference::resetToInitial();
     }
 
+    void lateCardFailureFailsTheRun_data()
+    {
+        QTest::addColumn<int>("flushError");
+        QTest::addColumn<TransferReport::Ending>("ending");
+        QTest::addColumn<int>("errCode");
+        QTest::newRow("the card took every song") << 0 << TransferReport::Ending::Completed << 0;
+        QTest::newRow("the card failed to take them") << EIO << TransferReport::Ending::Failed << -1;
+    }
+    void lateCardFailureFailsTheRun()
+    {
+        // Songs reach the device after their copy returns; the flush at the run's end is
+        // where a failing card tells, and the run must not be reported as done then.
+        QFETCH(int, flushError);
+        QFETCH(TransferReport::Ending, ending);
+        QFETCH(int, errCode);
+        addSong(u"A"_s);
+        addSong(u"B"_s);
+        int flushes = 0;
+        m_thread->setFlushFunction([&](const FileItem &folder) {
+            ++flushes;
+            return folder == m_volumes.cardFolder() ? flushError : EINVAL;
+        });
+        TransferReport report;
+        QVERIFY(runToEnd(*m_thread, &report));
+        QCOMPARE(flushes, 1);
+        QCOMPARE(report.ending, ending);
+        QCOMPARE(report.errCode, errCode);
+        QCOMPARE(report.copyCnt, 2);
+    }
+
     void failedCopy_data()
     {
         QTest::addColumn<int>("err");
