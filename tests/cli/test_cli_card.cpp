@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include "cli/CliRun.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,11 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = CliRun;
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -119,23 +117,7 @@ private slots:
     }
 
 private:
-    Run run(const QStringList &args)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"SONGKITE_VOLUMES"_s, m_volumes);
-        env.insert(u"SONGKITE_PREFS_DIR"_s, m_tmp->path() + u"/prefs"_s);
-        env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(SONGKITE_CLI), args);
-        Run r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
+    Run run(const QStringList &args) { return runCli(args, m_volumes, m_tmp->path() + u"/prefs"_s); }
 
     std::unique_ptr<QTemporaryDir> m_tmp;
     QString m_volumes;
