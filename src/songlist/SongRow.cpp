@@ -8,7 +8,11 @@ namespace SongSize {
 
 QString formatKB(qint64 bytes)
 {
-    const qint64 kb = static_cast<qint64>(std::llround(static_cast<double>(bytes) / 1000.0));
+    return formatWholeKB(static_cast<qint64>(std::llround(static_cast<double>(bytes) / 1000.0)));
+}
+
+QString formatWholeKB(qint64 kb)
+{
     QString digits = QString::number(kb < 0 ? -kb : kb);
     for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
         digits.insert(i, QLatin1Char(','));

@@ -28,6 +28,8 @@ namespace SongSize {
 
 /// Bytes as kilobytes of 1000, rounded, grouped with ",", followed by " KB ".
 QString formatKB(qint64 bytes);
+/// A whole number of kilobytes grouped with ",", followed by " KB ".
+QString formatWholeKB(qint64 kb);
 /// The rule every reader of cell 4 uses: "KB ", "," and blanks removed, leading number read.
 double readCell(const QString &cell);
 

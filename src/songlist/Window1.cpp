@@ -3,6 +3,8 @@
 #include "app/MenuBar1.h"
 #include "card/Destination.h"
 #include "card/TransferControl.h"
+#include "editor/EditLibFile.h"
+#include "sources/FolderScan.h"
 #include "platform/AppPaths.h"
 #include "platform/Prompts.h"
 #include "platform/UiFonts.h"
@@ -34,6 +36,8 @@
 
 #include <algorithm>
 #include <array>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -67,6 +71,7 @@ Window1::Window1(MenuBar1 *menuBar, Window9 *compact, QWidget *parent)
     buildSources();
     buildDestination();
     buildTransfer();
+    buildEditor();
     openSequence();
 }
 
@@ -326,9 +331,43 @@ void Window1::buildTransfer()
     m_transfer = new TransferControl(std::move(host), this);
     connect(m_transferButton, &QPushButton::clicked, this, [this] {
         // In card listing mode the button applies the card edits, which come with the card editor.
-        if (!showMiniSDMode)
+        if (!showMiniSDMode())
             doSendMusicFiles();
     });
+}
+
+void Window1::buildEditor()
+{
+    m_editor = new editLibFile(m_songs, m_props, this);
+    registerCommand(QStringLiteral("openminiSD"), [this] { openminiSD_Action(); });
+    connect(m_editor, &editLibFile::totalsChanged, m_checks, &CheckCommands::writeStatus);
+    connect(m_editor, &editLibFile::modeChanged, this, [this](bool cardListing) {
+        if (cardListing) {
+            // The title column takes what the other shown columns leave.
+            const int title = std::max(60, m_list->viewport()->width() - 34 - 95 - 80);
+            m_list->setColumnWidthsText(u"34,%1,95,0,80,0,0"_s.arg(title));
+            m_list->setColumnHidden(3, true);
+        } else {
+            m_list->setColumnHidden(3, false);
+            m_list->setColumnWidthsText(m_props.lbcolumnwidth);
+            m_miniSDBox->setEnabled(true);
+            m_addBox->setEnabled(true);
+        }
+    });
+    m_scan->returnMListMode = [this] { m_editor->returnMListMode(); };
+}
+
+bool Window1::showMiniSDMode() const { return m_editor && m_editor->showMiniSDMode; }
+
+void Window1::openminiSD_Action()
+{
+    m_sources->setLabel(QStringLiteral("転送先フォルダのリスト"));
+    if (!m_editor->showMiniSDMode)
+        m_props.lbcolumnwidth = m_list->columnWidthsText();
+    m_editor->openminiSD_Action();
+    // The destination and the transfer mode stay as they are while the card is listed.
+    m_miniSDBox->setEnabled(false);
+    m_addBox->setEnabled(false);
 }
 
 makeLibFile *Window1::makeLibFile1() const { return m_transfer->makeLibFile1(); }
@@ -454,7 +493,7 @@ void Window1::enableMenuItems(MenuBar1 &bar) const
         enable({"showInfo"});
     if (m_busy->isHidden())
         enable({"openminiSD"});
-    if (!showMiniSDMode) {
+    if (!showMiniSDMode()) {
         if (hasSelection)
             enable({"selRemoveRows"});
         enable({"EditClear"});

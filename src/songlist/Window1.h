@@ -14,6 +14,7 @@
 class CheckCommands;
 class Destination;
 class TransferControl;
+class editLibFile;
 class makeLibFile;
 class FolderScan;
 class MenuBar1;
@@ -91,8 +92,11 @@ public:
     QTimer *repeatingTimer() const { return m_repeatTimer; }
     QTimer *oneShotTimer() const { return m_oneShotTimer; }
 
-    /// The list shows the card listing rather than songs.
-    bool showMiniSDMode = false;
+    /// The card editor; its `showMiniSDMode` is true while the list shows the card.
+    editLibFile *editLibFile1() const { return m_editor; }
+    bool showMiniSDMode() const;
+    /// Lists the destination's songs in the song list (card listing mode).
+    void openminiSD_Action();
 
     /// The handler of a menu command, run before the application's; false when the command
     /// is not handled here.
@@ -158,6 +162,7 @@ private:
     void buildSources();
     void buildDestination();
     void buildTransfer();
+    void buildEditor();
     void selectButtonAction();
     void showProgress(bool busy);
     void windowSetting();
@@ -188,6 +193,7 @@ private:
     QPointer<Window2> m_window2;
     Destination *m_destination = nullptr;
     TransferControl *m_transfer = nullptr;
+    editLibFile *m_editor = nullptr;
     QHash<QString, std::function<void()>> m_commands;
     QList<Follow> m_follows;
     int m_lastSortColumn = -1;

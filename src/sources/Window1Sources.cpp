@@ -37,7 +37,7 @@ void Window1::buildSources()
         for (const QUrl &url : urls)
             if (url.isLocalFile())
                 items << FileItem(url.toLocalFile());
-        m_scan->drop(items, showMiniSDMode);
+        m_scan->drop(items, showMiniSDMode());
     });
     connect(m_selectButton, &QPushButton::clicked, this, &Window1::selectButtonAction);
     registerCommand(QStringLiteral("selectMFolderMenu"), [this] { selMusicFolder(); });

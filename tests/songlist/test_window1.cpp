@@ -1,6 +1,7 @@
 #include "app/MenuBar1.h"
 #include "platform/Prompts.h"
 #include "prefs/Preferences.h"
+#include "editor/EditLibFile.h"
 #include "songlist/CheckCommands.h"
 #include "songlist/MainLayout.h"
 #include "songlist/ReIndexNum.h"
@@ -320,7 +321,7 @@ void TestWindow1::enableRules()
         w.listBox()->selectRow(1);
     if (busy)
         w.busyIndicator()->show();
-    w.showMiniSDMode = cardListing;
+    w.editLibFile1()->showMiniSDMode = cardListing;
     bar.applyAutoEnable();
     w.enableMenuItems(bar);
     const QStringList ruled{u"selectMFolderMenu"_s, u"selectCopyFolder"_s, u"selectAllRows"_s, u"releaseAllRows"_s,

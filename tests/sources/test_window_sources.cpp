@@ -2,6 +2,7 @@
 #include "card/Destination.h"
 #include "platform/Prompts.h"
 #include "prefs/Preferences.h"
+#include "editor/EditLibFile.h"
 #include "songlist/CheckCommands.h"
 #include "songlist/SongListModel.h"
 #include "songlist/SongListView.h"
@@ -105,7 +106,7 @@ private slots:
         QCOMPARE(m_window->songList()->cell(1, 6), u"HD:Music:"_s);
         QCOMPARE(m_window->statusLine()->text(), u"選曲  3 曲、 1.24 MB"_s);
 
-        m_window->showMiniSDMode = true;
+        m_window->editLibFile1()->showMiniSDMode = true;
         emit m_window->listBox()->filesDropped({QUrl::fromLocalFile(hd(u"Music"_s))});
         QVERIFY(!m_window->folderScan()->isBusy());
         QCOMPARE(m_window->songList()->rowCount(), 3);
