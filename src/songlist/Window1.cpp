@@ -4,6 +4,8 @@
 #include "card/Destination.h"
 #include "card/TransferControl.h"
 #include "editor/EditLibFile.h"
+#include "card/MakeLibFile.h"
+#include "sources/SongListFile.h"
 #include "sources/FolderScan.h"
 #include "platform/AppPaths.h"
 #include "platform/Prompts.h"
@@ -279,7 +281,7 @@ void Window1::openSequence()
     m_props.fileCounter = 1;
     windowSetting();
     QDir().mkpath(AppPaths::listFolder());
-    // The default song list's loader starts here once song-list files are read.
+    startDefaultListLoader();
 }
 
 void Window1::readPrefs()
@@ -340,6 +342,7 @@ void Window1::buildEditor()
 {
     m_editor = new editLibFile(m_songs, m_props, this);
     registerCommand(QStringLiteral("openminiSD"), [this] { openminiSD_Action(); });
+    registerCommand(QStringLiteral("SaveList"), [this] { saveMusicList(QString()); });
     connect(m_editor, &editLibFile::totalsChanged, m_checks, &CheckCommands::writeStatus);
     connect(m_editor, &editLibFile::modeChanged, this, [this](bool cardListing) {
         if (cardListing) {
@@ -355,6 +358,35 @@ void Window1::buildEditor()
         }
     });
     m_scan->returnMListMode = [this] { m_editor->returnMListMode(); };
+}
+
+void Window1::startDefaultListLoader()
+{
+    auto *loader = new readListData(m_songs, m_props, m_sources, AppPaths::listFolder(), this);
+    loader->cancelled = [this] { return m_transfer->makeLibFile1()->cancelFlg(); };
+    connect(loader, &readListData::missingFiles, this, [] {
+        Prompts::instance().beep();
+        Prompts::instance().showMessage(QStringLiteral("ファイルが見つからなかった曲のチェックを外しました。"),
+                                        Prompts::Icon::Caution);
+    });
+    connect(loader, &coop::Thread::finished, this, [this, loader] {
+        // After a list was read the recount hides the busy indicator and sets the transfer
+        // button; without a list there is nothing to count.
+        if (loader->fileRead)
+            countEnableFile();
+        else
+            m_busy->hide();
+        loader->deleteLater();
+    });
+    m_busy->show();
+    loader->fileName.clear();
+    loader->start();
+}
+
+void Window1::saveMusicList(const QString &name)
+{
+    if (!SongListFile::saveMusicList(AppPaths::listFolder(), name, m_songs->rows()))
+        Prompts::instance().showMessage(QStringLiteral("曲リストを保存できませんでした。"), Prompts::Icon::Caution);
 }
 
 bool Window1::showMiniSDMode() const { return m_editor && m_editor->showMiniSDMode; }

@@ -95,6 +95,9 @@ public:
     /// The card editor; its `showMiniSDMode` is true while the list shows the card.
     editLibFile *editLibFile1() const { return m_editor; }
     bool showMiniSDMode() const;
+    /// Writes the song list as an own list of that name in the list folder; the default
+    /// list when the name is empty.
+    void saveMusicList(const QString &name);
     /// Lists the destination's songs in the song list (card listing mode).
     void openminiSD_Action();
 
@@ -163,6 +166,7 @@ private:
     void buildDestination();
     void buildTransfer();
     void buildEditor();
+    void startDefaultListLoader();
     void selectButtonAction();
     void showProgress(bool busy);
     void windowSetting();

@@ -23,6 +23,13 @@ void SourceRecord::addSource(const QString &name)
     emit rowsChanged();
 }
 
+void SourceRecord::appendSource(const QString &name)
+{
+    m_rows.append(name);
+    setLabel(name);
+    emit rowsChanged();
+}
+
 void SourceRecord::clear()
 {
     hide();

@@ -27,6 +27,9 @@ public:
     const QStringList &rows() const { return m_rows; }
     /// A new source: becomes the label and the popup's top row.
     void addSource(const QString &name);
+    /// A source recorded at the bottom of the popup (the default list at start-up); it
+    /// becomes the label too.
+    void appendSource(const QString &name);
     /// Empties the record with the song list: hides the popup, leaves one empty row and an
     /// empty label.
     void clear();

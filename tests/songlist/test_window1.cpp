@@ -315,6 +315,8 @@ void TestWindow1::enableRules()
     QFETCH(QStringList, enabled);
     MenuBar1 bar;
     Window1 w(&bar, nullptr);
+    // The default list's loader shows the indicator until it has looked for its list.
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
     for (int i = 0; i < rows; ++i)
         w.songList()->appendRow(song(i));
     if (selected)
