@@ -332,9 +332,12 @@ void Window1::buildTransfer()
     host.showDiskInfo = [this] { m_destination->showDiskInfo(); };
     m_transfer = new TransferControl(std::move(host), this);
     connect(m_transferButton, &QPushButton::clicked, this, [this] {
-        // In card listing mode the button applies the card edits, which come with the card editor.
+        // In card listing mode the button will apply the card edits; until the card rewrite
+        // exists it refuses with a beep rather than doing nothing.
         if (!showMiniSDMode())
             doSendMusicFiles();
+        else
+            Prompts::instance().beep();
     });
 }
 
