@@ -4,6 +4,7 @@
 #include "app/Window5.h"
 #include "platform/FileTypes.h"
 #include "prefs/Preferences.h"
+#include "prefs/Window7.h"
 #include "songlist/Window1.h"
 #include "transferwindow/Window9.h"
 
@@ -165,7 +166,20 @@ void App::listWindowMode()
 
 void App::EditPrefs()
 {
-    // The preferences dialog opens here once it exists.
+    // One dialog at a time; it reads the preferences when created and is gone once closed.
+    // Parented to the main window so it never outlives it.
+    static QPointer<Window7> s_prefs;
+    if (!s_prefs) {
+        s_prefs = new Window7(m_main);
+        if (m_main)
+            connect(s_prefs, &Window7::closed, m_main, [main = m_main] {
+                if (main)
+                    main->transferButton()->setEnabled(true);
+            });
+    }
+    s_prefs->show();
+    s_prefs->raise();
+    s_prefs->activateWindow();
 }
 
 void App::aboutSongkite()
