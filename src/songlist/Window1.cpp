@@ -6,6 +6,7 @@
 #include "editor/EditLibFile.h"
 #include "card/MakeLibFile.h"
 #include "sources/SongListFile.h"
+#include "sources/ListFolderJob.h"
 #include "sources/FolderScan.h"
 #include "platform/AppPaths.h"
 #include "platform/Prompts.h"
@@ -386,6 +387,36 @@ void Window1::startDefaultListLoader()
     loader->start();
 }
 
+void Window1::startListFolderJob()
+{
+    auto *job = new ckMusicListFolder(m_songs, m_sources, AppPaths::listFolder(), this);
+    job->mode = 1;
+    job->fileCounter = m_props.fileCounter;
+    ckMusicListFolder::Hooks &h = job->hooks;
+    makeLibFile *transfer = m_transfer->makeLibFile1();
+    h.clearCancel = [transfer] { transfer->setCancelFlg(false); };
+    h.cancelled = [transfer] { return transfer->cancelFlg(); };
+    h.emptySongList = [this] {
+        m_editor->returnMListMode();
+        listAllClear();
+    };
+    h.showProgress = [this](bool on) { showProgress(on); };
+    h.runTimer = [this](bool on) {
+        if (on)
+            m_repeatTimer->start();
+        else
+            m_repeatTimer->stop();
+    };
+    h.setFileCounter = [this](int n) { m_props.fileCounter = n; };
+    h.countEnableFile = [this] { return m_checks->countEnableFileTask(); };
+    h.showDiskInfo = [this] { m_destination->showDiskInfo(); };
+    h.listShuffle = [this] { return m_checks->listShuffleTask(); };
+    h.doMFilecopy = [this] { m_transfer->doMFilecopy(); };
+    h.enableTransferButton = [this] { m_transferButton->setEnabled(true); };
+    connect(job, &coop::Thread::finished, job, &QObject::deleteLater);
+    job->start();
+}
+
 void Window1::saveMusicList(const QString &name)
 {
     if (!SongListFile::saveMusicList(AppPaths::listFolder(), name, m_songs->rows()))
@@ -539,8 +570,8 @@ void Window1::onRepeatingTimer()
 {
     if (m_miniSDBox->isChecked())
         m_destination->startCardSearch();
-    // The list-folder job that picks up automatic song lists starts here; it may stop this
-    // timer while it works. Then the transfer button comes back on.
+    // Automatic song lists in the list folder; the job stops this timer while it works.
+    startListFolderJob();
     m_transferButton->setEnabled(true);
     m_transferButton->repaint();
 }

@@ -167,6 +167,7 @@ private:
     void buildTransfer();
     void buildEditor();
     void startDefaultListLoader();
+    void startListFolderJob();
     void selectButtonAction();
     void showProgress(bool busy);
     void windowSetting();
