@@ -2,11 +2,6 @@
 
 #include "app/MenuBar1.h"
 #include "card/Destination.h"
-#include "card/TransferControl.h"
-#include "editor/EditLibFile.h"
-#include "card/MakeLibFile.h"
-#include "sources/SongListFile.h"
-#include "sources/ListFolderJob.h"
 #include "sources/FolderScan.h"
 #include "platform/AppPaths.h"
 #include "platform/Prompts.h"
