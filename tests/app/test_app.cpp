@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestSupport.h"
+
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -70,10 +72,7 @@ void TestApp::init()
     const QString base = m_tmp->path();
     for (const char *d : {"prefs", "home", "volumes", "volumes/Linux"})
         QVERIFY(QDir().mkpath(base + u'/' + QLatin1String(d)));
-    qputenv("SONGKITE_PREFS_DIR", (base + u"/prefs"_s).toUtf8());
-    qputenv("SONGKITE_HOME", (base + u"/home"_s).toUtf8());
-    qputenv("SONGKITE_VOLUMES", (base + u"/volumes"_s).toUtf8());
-    preference::resetToInitial();
+    testsupport::useHermeticFolders(base);
 }
 
 void TestApp::cleanup()

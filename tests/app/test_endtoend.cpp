@@ -18,24 +18,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestSupport.h"
+
 using namespace Qt::StringLiterals;
-
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class TestEndToEnd : public QObject {
     Q_OBJECT
@@ -48,10 +35,7 @@ void TestEndToEnd::scanThenReplaceAllPutsSongsOnTheCard()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const QString root = tmp.path();
-    qputenv("SONGKITE_PREFS_DIR", (root + u"/prefs"_s).toUtf8());
-    qputenv("SONGKITE_HOME", (root + u"/home"_s).toUtf8());
-    qputenv("SONGKITE_VOLUMES", (root + u"/volumes"_s).toUtf8());
-    preference::resetToInitial();
+    testsupport::useHermeticFolders(root);
 
     const QString album = root + u"/volumes/Music/Band/Best/"_s;
     const QString card = root + u"/volumes/NO NAME/PRIVATE/AU/DF/D_SD/"_s;

@@ -37,19 +37,10 @@ private slots:
     void init()
     {
         QVERIFY(m_volumes.reset());
-        titleIsSongTitle();
-        m_model = std::make_unique<SongListModel>();
-        m_thread = std::make_unique<makeLibFile>();
-        m_thread->setSongList(m_model.get());
-        m_thread->setMusicfolder(m_volumes.cardFolder());
+        freshRig(m_volumes, m_model, m_thread);
     }
 
-    void cleanup()
-    {
-        m_thread.reset();
-        m_model.reset();
-        preference::resetToInitial();
-    }
+    void cleanup() { dropRig(m_model, m_thread); }
 
     void lateCardFailureFailsTheRun_data()
     {

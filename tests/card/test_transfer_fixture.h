@@ -8,6 +8,8 @@
 #include "prefs/Preferences.h"
 #include "songlist/SongListModel.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -21,18 +23,9 @@ namespace transfertest {
 
 using namespace Qt::StringLiterals;
 
-inline QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+inline QByteArray readAll(const QString &path) { return testsupport::readFile(path); }
 
-inline bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
+inline bool writeAll(const QString &path, const QByteArray &bytes) { return testsupport::writeFile(path, bytes); }
 
 inline QString songName(int n) { return *CardFormat::songFileName(n); }
 inline QString mgrName(int m) { return *CardFormat::mgrFileName(m); }
@@ -114,6 +107,25 @@ inline void titleIsSongTitle()
     preference::resetToInitial();
     preference::titleViewIdx = u"100"_s;
     preference::titleViewNameCnt = 40;
+}
+
+/// A fresh song list and transfer thread aimed at the card, titles being song titles.
+inline void freshRig(const Volumes &volumes, std::unique_ptr<SongListModel> &model,
+                     std::unique_ptr<makeLibFile> &thread)
+{
+    titleIsSongTitle();
+    model = std::make_unique<SongListModel>();
+    thread = std::make_unique<makeLibFile>();
+    thread->setSongList(model.get());
+    thread->setMusicfolder(volumes.cardFolder());
+}
+
+/// Frees what freshRig made and puts the preferences back.
+inline void dropRig(std::unique_ptr<SongListModel> &model, std::unique_ptr<makeLibFile> &thread)
+{
+    thread.reset();
+    model.reset();
+    preference::resetToInitial();
 }
 
 /// Starts the thread and waits for its report; false when it did not start or end.

@@ -8,20 +8,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestSupport.h"
+
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 namespace {
 
 using Run = CliRun;
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 } // namespace
 

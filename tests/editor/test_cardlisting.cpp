@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestSupport.h"
+
 using namespace Qt::StringLiterals;
 using namespace CardFormat;
 
@@ -90,10 +92,7 @@ void TestCardListing::init()
     m_tmp = std::make_unique<QTemporaryDir>();
     m_card = m_tmp->path() + u"/volumes/NO NAME/PRIVATE/AU/DF/D_SD"_s;
     QDir().mkpath(m_card);
-    qputenv("SONGKITE_VOLUMES", (m_tmp->path() + u"/volumes"_s).toUtf8());
-    qputenv("SONGKITE_PREFS_DIR", (m_tmp->path() + u"/prefs"_s).toUtf8());
-    qputenv("SONGKITE_HOME", (m_tmp->path() + u"/home"_s).toUtf8());
-    preference::resetToInitial();
+    testsupport::useHermeticFolders(m_tmp->path());
     m_songs = std::make_unique<SongListModel>();
     m_props = MainProperties();
     m_props.musicfolder = FileItem(m_card);

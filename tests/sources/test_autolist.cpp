@@ -12,18 +12,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "TestSupport.h"
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 /// An export-list record: title, artist, album, size in bytes and colon path in their fields.
 QByteArray record(const QString &title, const QString &artist, const QString &album, const QString &size,
@@ -53,10 +50,7 @@ void TestAutoList::init()
 {
     m_tmp = std::make_unique<QTemporaryDir>();
     const QString root = m_tmp->path();
-    qputenv("SONGKITE_PREFS_DIR", (root + u"/prefs"_s).toUtf8());
-    qputenv("SONGKITE_HOME", (root + u"/home"_s).toUtf8());
-    qputenv("SONGKITE_VOLUMES", (root + u"/volumes"_s).toUtf8());
-    preference::resetToInitial();
+    testsupport::useHermeticFolders(root);
     m_lists = root + u"/home/曲リストファイル"_s;
     m_card = root + u"/volumes/NO NAME/PRIVATE/AU/DF/D_SD"_s;
     QVERIFY(QDir().mkpath(m_lists));

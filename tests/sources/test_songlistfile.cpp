@@ -15,24 +15,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestSupport.h"
+
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-} // namespace
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class TestSongListFile : public QObject {
     Q_OBJECT
@@ -55,10 +42,7 @@ void TestSongListFile::init()
 {
     m_tmp = std::make_unique<QTemporaryDir>();
     const QString root = m_tmp->path();
-    qputenv("SONGKITE_PREFS_DIR", (root + u"/prefs"_s).toUtf8());
-    qputenv("SONGKITE_HOME", (root + u"/home"_s).toUtf8());
-    qputenv("SONGKITE_VOLUMES", (root + u"/volumes"_s).toUtf8());
-    preference::resetToInitial();
+    testsupport::useHermeticFolders(root);
     m_lists = root + u"/home/曲リストファイル"_s;
     m_music = root + u"/volumes/HD/Music/Band/Best/"_s;
     QVERIFY(writeFile(m_music + u"01 Intro.m4a"_s, QByteArray(1235000, 'x')));
