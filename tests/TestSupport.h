@@ -3,7 +3,7 @@
 // Small helpers every test area uses: whole-file reads and writes, and hermetic folders
 // for the preferences, the application's folder and the volumes.
 
-#include "prefs/Preferences.h"
+#include "core/prefs/Preferences.h"
 
 #include <QByteArray>
 #include <QDir>

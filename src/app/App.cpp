@@ -1,12 +1,12 @@
 #include "app/App.h"
 
-#include "app/MenuBar1.h"
-#include "app/Window5.h"
-#include "platform/FileTypes.h"
-#include "prefs/Preferences.h"
-#include "prefs/Window7.h"
-#include "songlist/Window1.h"
-#include "transferwindow/Window9.h"
+#include "gui/main/MenuBar.h"
+#include "gui/main/AboutBox.h"
+#include "core/platform/FileTypes.h"
+#include "core/prefs/Preferences.h"
+#include "gui/prefs/PreferencesDialog.h"
+#include "gui/main/MainWindow.h"
+#include "gui/compact/CompactWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,31 +37,31 @@ App::~App()
 }
 
 App *App::instance() { return s_instance; }
-Window1 *App::mainWindow() const { return m_main; }
-Window9 *App::compactWindow() const { return m_compact; }
-Window5 *App::aboutBox() const { return m_about; }
+MainWindow *App::mainWindow() const { return m_main; }
+CompactWindow *App::compactWindow() const { return m_compact; }
+AboutBox *App::aboutBox() const { return m_about; }
 
 void App::start()
 {
-    preference::window9bounds = {0, 0, 0, 0};
+    preference::compactWindowBounds = {0, 0, 0, 0};
     // The file types are a fixed table (FileTypes::all) the choosers and the list use.
     Q_UNUSED(FileTypes::all());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
 
-    m_menuBar = std::make_unique<MenuBar1>();
-    connect(m_menuBar.get(), &MenuBar1::triggered, this, &App::dispatch);
-    connect(m_menuBar.get(), &MenuBar1::aboutToShow, this, &App::updateMenus);
+    m_menuBar = std::make_unique<MenuBar>();
+    connect(m_menuBar.get(), &MenuBar::triggered, this, &App::dispatch);
+    connect(m_menuBar.get(), &MenuBar::aboutToShow, this, &App::updateMenus);
     // Shortcuts are checked against the enable rules as they are when the key is pressed.
     qApp->installEventFilter(this);
 
-    m_compact = new Window9;
+    m_compact = new CompactWindow;
     m_compact->addActions(m_menuBar->allActions());
-    m_main = new Window1(m_menuBar.get(), m_compact);
-    connect(m_main, &Window1::quitRequested, this, [this] {
+    m_main = new MainWindow(m_menuBar.get(), m_compact);
+    connect(m_main, &MainWindow::quitRequested, this, [this] {
         m_quitting = true;
         QCoreApplication::quit();
     });
-    if (preference::transOpeMode != 1)
+    if (preference::transferWindowMode != 1)
         m_main->show();
 
     // On this desktop an application with no visible window is never activated, so the
@@ -88,22 +88,22 @@ void App::dispatch(const QString &id)
 
 bool App::handleOwn(const QString &id)
 {
-    if (id == QStringLiteral("transWindowMode"))
-        transWindowMode();
-    else if (id == QStringLiteral("listWindowMode"))
-        listWindowMode();
-    else if (id == QStringLiteral("EditPrefs"))
-        EditPrefs();
-    else if (id == QStringLiteral("aboutSongkite"))
-        aboutSongkite();
-    else if (id == QStringLiteral("FileQuit")) {
+    if (id == QStringLiteral("showCompactWindow"))
+        showCompactWindow();
+    else if (id == QStringLiteral("showListWindow"))
+        showListWindow();
+    else if (id == QStringLiteral("openPreferences"))
+        openPreferences();
+    else if (id == QStringLiteral("showAbout"))
+        showAbout();
+    else if (id == QStringLiteral("quit")) {
         if (m_main)
             m_main->close();
-    } else if (id == QStringLiteral("EditUndo"))
+    } else if (id == QStringLiteral("editUndo"))
         forwardToFocus("undo");
-    else if (id == QStringLiteral("EditCopy"))
+    else if (id == QStringLiteral("editCopy"))
         forwardToFocus("copy");
-    else if (id == QStringLiteral("EditPaste"))
+    else if (id == QStringLiteral("editPaste"))
         forwardToFocus("paste");
     else if (m_main && m_main->handleCommand(id))
         ; // a main-window command chosen while another window was in front
@@ -124,10 +124,10 @@ void App::updateMenus()
     if (m_main && QApplication::activeWindow() == m_main)
         m_main->enableMenuItems(*m_menuBar);
     if (m_main && m_main->isVisible())
-        m_menuBar->action(QStringLiteral("listWindowMode"))->setEnabled(false);
+        m_menuBar->action(QStringLiteral("showListWindow"))->setEnabled(false);
     if (m_compact && m_compact->isVisible())
-        m_menuBar->action(QStringLiteral("transWindowMode"))->setEnabled(false);
-    m_menuBar->action(QStringLiteral("aboutSongkite"))->setEnabled(true);
+        m_menuBar->action(QStringLiteral("showCompactWindow"))->setEnabled(false);
+    m_menuBar->action(QStringLiteral("showAbout"))->setEnabled(true);
 }
 
 bool App::eventFilter(QObject *watched, QEvent *event)
@@ -140,9 +140,9 @@ bool App::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void App::transWindowMode()
+void App::showCompactWindow()
 {
-    preference::transOpeMode = 1;
+    preference::transferWindowMode = 1;
     if (m_main)
         m_main->hide();
     if (m_compact) {
@@ -152,9 +152,9 @@ void App::transWindowMode()
     }
 }
 
-void App::listWindowMode()
+void App::showListWindow()
 {
-    preference::transOpeMode = 0;
+    preference::transferWindowMode = 0;
     if (m_main) {
         m_main->show();
         m_main->raise();
@@ -164,15 +164,15 @@ void App::listWindowMode()
         m_compact->hide();
 }
 
-void App::EditPrefs()
+void App::openPreferences()
 {
     // One dialog at a time; it reads the preferences when created and is gone once closed.
     // Parented to the main window so it never outlives it.
-    static QPointer<Window7> s_prefs;
+    static QPointer<PreferencesDialog> s_prefs;
     if (!s_prefs) {
-        s_prefs = new Window7(m_main);
+        s_prefs = new PreferencesDialog(m_main);
         if (m_main)
-            connect(s_prefs, &Window7::closed, m_main, [main = m_main] {
+            connect(s_prefs, &PreferencesDialog::closed, m_main, [main = m_main] {
                 if (main)
                     main->transferButton()->setEnabled(true);
             });
@@ -182,12 +182,12 @@ void App::EditPrefs()
     s_prefs->activateWindow();
 }
 
-void App::aboutSongkite()
+void App::showAbout()
 {
     if (!m_about) {
-        m_about = new Window5;
+        m_about = new AboutBox;
         if (m_main)
-            connect(m_about, &Window5::closed, m_main, [main = m_main] {
+            connect(m_about, &AboutBox::closed, m_main, [main = m_main] {
                 if (main)
                     main->transferButton()->setEnabled(true);
             });
@@ -203,7 +203,7 @@ void App::activationRule()
         return;
     if (m_main->isVisible() || m_compact->isVisible())
         return;
-    preference::transOpeMode = 1;
-    m_compact->move(preference::window9bounds[0], preference::window9bounds[1]);
+    preference::transferWindowMode = 1;
+    m_compact->move(preference::compactWindowBounds[0], preference::compactWindowBounds[1]);
     m_compact->show();
 }

@@ -5,10 +5,10 @@
 
 #include <memory>
 
-class MenuBar1;
-class Window1;
-class Window5;
-class Window9;
+class MenuBar;
+class MainWindow;
+class AboutBox;
+class CompactWindow;
 
 /// The application object: builds the menu bar, creates the main and compact windows,
 /// routes menu commands (front window first) and switches between list display mode and
@@ -23,10 +23,10 @@ public:
     void start();
 
     static App *instance();
-    MenuBar1 *menuBar1() const { return m_menuBar.get(); }
-    Window1 *mainWindow() const;
-    Window9 *compactWindow() const;
-    Window5 *aboutBox() const;
+    MenuBar *menuBar() const { return m_menuBar.get(); }
+    MainWindow *mainWindow() const;
+    CompactWindow *compactWindow() const;
+    AboutBox *aboutBox() const;
 
     /// Routes a menu command: the front window's handler first, then the application's.
     void dispatch(const QString &id);
@@ -34,10 +34,10 @@ public:
     void updateMenus();
 
     // The application's handlers.
-    void transWindowMode();
-    void listWindowMode();
-    void EditPrefs();
-    void aboutSongkite();
+    void showCompactWindow();
+    void showListWindow();
+    void openPreferences();
+    void showAbout();
     /// The activation rule: with both windows hidden, transfer window mode and the compact
     /// window at its saved place.
     void activationRule();
@@ -49,9 +49,9 @@ private:
     bool handleOwn(const QString &id);
     void forwardToFocus(const char *slot);
 
-    std::unique_ptr<MenuBar1> m_menuBar;
-    QPointer<Window1> m_main;
-    QPointer<Window9> m_compact;
-    QPointer<Window5> m_about;
+    std::unique_ptr<MenuBar> m_menuBar;
+    QPointer<MainWindow> m_main;
+    QPointer<CompactWindow> m_compact;
+    QPointer<AboutBox> m_about;
     bool m_quitting = false;
 };

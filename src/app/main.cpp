@@ -1,6 +1,6 @@
 #include "app/App.h"
-#include "platform/Prompts.h"
-#include "platform/WidgetPrompts.h"
+#include "core/platform/Prompts.h"
+#include "gui/widgets/WidgetPrompts.h"
 
 #include <QApplication>
 

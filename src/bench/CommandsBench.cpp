@@ -1,15 +1,15 @@
 // `songkite-bench commands N`: the main window, offscreen, with N rows; every whole-list
 // command, the recount and the shuffle, one after the other.
 
-#include "app/MenuBar1.h"
+#include "gui/main/MenuBar.h"
 #include "bench/BenchTools.h"
-#include "platform/Prompts.h"
-#include "prefs/Preferences.h"
-#include "songlist/CheckCommands.h"
-#include "songlist/ReIndexNum.h"
-#include "songlist/SongListModel.h"
-#include "songlist/SongListView.h"
-#include "songlist/Window1.h"
+#include "core/platform/Prompts.h"
+#include "core/prefs/Preferences.h"
+#include "core/songlist/CheckCommands.h"
+#include "core/songlist/Renumbering.h"
+#include "core/songlist/SongListModel.h"
+#include "gui/songlist/SongListView.h"
+#include "gui/main/MainWindow.h"
 
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
@@ -54,8 +54,8 @@ int runCommands(const QStringList &args)
     auto *scripted = new ScriptedPrompts;
     Prompts::install(std::unique_ptr<Prompts>(scripted));
 
-    MenuBar1 bar;
-    Window1 w(&bar, nullptr);
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
     w.setContentGeometry(QRect(40, 40, 700, 520));
     w.show();
     SongListModel *songs = w.songList();
@@ -72,9 +72,9 @@ int runCommands(const QStringList &args)
 
     auto selectFirstHalf = [&] {
         const QItemSelection half(songs->index(0, 0), songs->index(songs->rowCount() / 2 - 1, SongRow::kCells - 1));
-        w.listBox()->selectionModel()->select(half, QItemSelectionModel::ClearAndSelect);
+        w.songListView()->selectionModel()->select(half, QItemSelectionModel::ClearAndSelect);
     };
-    auto quiet = [&] { return !commands->isBusy() && !w.reIndexNum1()->isRunning(); };
+    auto quiet = [&] { return !commands->isBusy() && !w.renumbering()->isRunning(); };
 
     GapMeter gaps;
     auto measure = [&](const QString &name, const std::function<void()> &start) {
@@ -89,23 +89,23 @@ int runCommands(const QStringList &args)
     };
     auto command = [&](const QString &id) { return [&w, id] { w.handleCommand(id); }; };
 
-    measure(u"releaseAllRows"_s, command(u"releaseAllRows"_s));
-    measure(u"selectAllRows"_s, command(u"selectAllRows"_s));
+    measure(u"uncheckAllRows"_s, command(u"uncheckAllRows"_s));
+    measure(u"checkAllRows"_s, command(u"checkAllRows"_s));
     selectFirstHalf();
-    measure(u"releaseSelRows"_s, command(u"releaseSelRows"_s));
-    measure(u"checkSelRows"_s, command(u"checkSelRows"_s));
-    measure(u"checkSelFolder"_s, command(u"checkSelFolder"_s));
-    measure(u"releaseSelFolder"_s, command(u"releaseSelFolder"_s));
-    measure(u"checkSelExRows"_s, command(u"checkSelExRows"_s));
-    measure(u"releaseSelExRows"_s, command(u"releaseSelExRows"_s));
-    measure(u"releaseAllSelect"_s, command(u"releaseAllSelect"_s));
-    measure(u"countEnableFile"_s, [&w] { w.countEnableFile(); });
-    measure(u"randomsort"_s, [&w] { w.listShuffle(); });
-    measure(u"randomDelete"_s, [commands, n] { commands->randomUncheck(n / 5); });
+    measure(u"uncheckSelectedRows"_s, command(u"uncheckSelectedRows"_s));
+    measure(u"checkSelectedRows"_s, command(u"checkSelectedRows"_s));
+    measure(u"checkSourceRows"_s, command(u"checkSourceRows"_s));
+    measure(u"uncheckSourceRows"_s, command(u"uncheckSourceRows"_s));
+    measure(u"checkRowsOutsideSource"_s, command(u"checkRowsOutsideSource"_s));
+    measure(u"uncheckRowsOutsideSource"_s, command(u"uncheckRowsOutsideSource"_s));
+    measure(u"deselectAll"_s, command(u"deselectAll"_s));
+    measure(u"recountTotals"_s, [&w] { w.recountTotals(); });
+    measure(u"startShuffle"_s, [&w] { w.shuffleList(); });
+    measure(u"openRandomUncheck"_s, [commands, n] { commands->randomUncheck(n / 5); });
     selectFirstHalf();
-    measure(u"selRemoveRows"_s, command(u"selRemoveRows"_s));
+    measure(u"removeSelectedRows"_s, command(u"removeSelectedRows"_s));
     scripted->answers = {Prompts::Answer::Ok};
-    measure(u"EditClear"_s, command(u"EditClear"_s));
+    measure(u"askClearList"_s, command(u"askClearList"_s));
 
     std::printf("rss\t%.1f\n", peakRssMB());
     return 0;

@@ -1,15 +1,15 @@
 // `songkite-bench scan DIR`: the main window, offscreen, scans DIR as a chosen music folder;
 // the time until the rows are in and recounted, and the longest the window went unserved.
 
-#include "app/MenuBar1.h"
+#include "gui/main/MenuBar.h"
 #include "bench/BenchTools.h"
-#include "platform/FileItem.h"
-#include "platform/Prompts.h"
-#include "prefs/Preferences.h"
-#include "songlist/CheckCommands.h"
-#include "songlist/SongListModel.h"
-#include "songlist/Window1.h"
-#include "sources/FolderScan.h"
+#include "core/platform/FileItem.h"
+#include "core/platform/Prompts.h"
+#include "core/prefs/Preferences.h"
+#include "core/songlist/CheckCommands.h"
+#include "core/songlist/SongListModel.h"
+#include "gui/main/MainWindow.h"
+#include "core/sources/FolderScan.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,8 +39,8 @@ int runScan(const QStringList &args)
         folder = FileItem(link);
     }
 
-    MenuBar1 bar;
-    Window1 w(&bar, nullptr);
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
     w.setContentGeometry(QRect(40, 40, 700, 520));
     w.show();
     runUntil([] { return false; }, 100);
@@ -50,7 +50,7 @@ int runScan(const QStringList &args)
     QElapsedTimer t;
     gaps.start();
     t.start();
-    w.selectMusicFolder(folder);
+    w.scanMusicFolder(folder);
     const bool finished = runUntil(idle, 600000);
     const double ms = t.nsecsElapsed() / 1e6;
     gaps.stop();

@@ -2,17 +2,17 @@
 
 #include "cli/CliCommands.h"
 
-#include "card/CardCheck.h"
-#include "card/Destination.h"
-#include "card/MakeLibFile.h"
-#include "bridge/ScriptBridge.h"
-#include "platform/AppPaths.h"
-#include "platform/FileItem.h"
-#include "prefs/Preferences.h"
-#include "songlist/CheckCommands.h"
-#include "songlist/MainProperties.h"
-#include "songlist/ReIndexNum.h"
-#include "songlist/SongListModel.h"
+#include "core/card/CardCheck.h"
+#include "core/destination/Destination.h"
+#include "core/transfer/TransferJob.h"
+#include "core/library/LibraryBridge.h"
+#include "core/platform/AppPaths.h"
+#include "core/platform/FileItem.h"
+#include "core/prefs/Preferences.h"
+#include "core/songlist/CheckCommands.h"
+#include "core/songlist/SessionState.h"
+#include "core/songlist/Renumbering.h"
+#include "core/songlist/SongListModel.h"
 
 #include <QEventLoop>
 #include <QRegularExpression>
@@ -27,15 +27,15 @@ namespace {
 /// The preferences as the app would read them at start-up, with its defaults.
 bool addModeFromPreferences()
 {
-    const preference::Placement place = preference::readPrefs(AppPaths::prefsFile(), QSize(1 << 20, 1 << 20));
-    if (preference::miniSDvolName.isEmpty())
-        preference::miniSDvolName = u"NO NAME"_s;
-    if (preference::miniSDDSDf.isEmpty())
-        preference::miniSDDSDf = u":PRIVATE:AU:DF:D_SD:"_s;
+    const preference::Placement place = preference::readPreferences(AppPaths::prefsFile(), QSize(1 << 20, 1 << 20));
+    if (preference::cardVolumeName.isEmpty())
+        preference::cardVolumeName = u"NO NAME"_s;
+    if (preference::cardFolderPath.isEmpty())
+        preference::cardFolderPath = u":PRIVATE:AU:DF:D_SD:"_s;
     return place.addChecked;
 }
 
-FileItem cardFolder() { return FileItem::fromColonPath(preference::miniSDvolName + preference::miniSDDSDf); }
+FileItem cardFolder() { return FileItem::fromColonPath(preference::cardVolumeName + preference::cardFolderPath); }
 
 int usage(const QString &text)
 {
@@ -51,7 +51,7 @@ void drawProgress(int handled, int maximum)
     const int width = 30;
     const int filled = maximum > 0 ? std::min(width, handled * width / maximum) : 0;
     cliOut() << '\r' << '[' << QString(filled, u'#') << QString(width - filled, u' ') << "] "
-             << makeLibFile::counterText(handled, maximum);
+             << TransferJob::counterText(handled, maximum);
     cliOut().flush();
 }
 
@@ -86,25 +86,25 @@ int transferCommand(QStringList args)
             const auto v = value();
             if (!v || !isWholeNumber(*v))
                 return usage(u"--keep-space needs a whole number of MB"_s);
-            preference::keepDiskSpace = v->toInt();
+            preference::keepFreeMB = v->toInt();
         } else if (a == u"--title-order"_s) {
             const auto v = value();
             static const QRegularExpression digits(u"^[0-3]{3}$"_s);
             if (!v || !digits.match(*v).hasMatch())
                 return usage(u"--title-order needs three digits from 0 to 3"_s);
-            preference::titleViewIdx = *v;
+            preference::titlePartOrder = *v;
         } else if (a == u"--title-bytes"_s) {
             const auto v = value();
             const QStringList parts = v ? v->split(u',') : QStringList();
             if (parts.size() != 3 || !std::all_of(parts.cbegin(), parts.cend(), isWholeNumber))
                 return usage(u"--title-bytes needs T,A,B"_s);
-            preference::titleViewNameCnt = parts[0].toInt();
-            preference::titleViewArtCnt = parts[1].toInt();
-            preference::titleViewAlbmCnt = parts[2].toInt();
+            preference::titleNameBytes = parts[0].toInt();
+            preference::titleArtistBytes = parts[1].toInt();
+            preference::titleAlbumBytes = parts[2].toInt();
         } else if (a == u"--patch-bitrate"_s) {
-            preference::fakeBitRateMode = 1;
+            preference::bitratePatchMode = 1;
         } else if (a == u"--no-patch-bitrate"_s) {
-            preference::fakeBitRateMode = 0;
+            preference::bitratePatchMode = 0;
         } else if (a.startsWith(u"--"_s)) {
             return usage(u"unknown option: "_s + a);
         } else {
@@ -117,7 +117,7 @@ int transferCommand(QStringList args)
     const FileItem folder = to.isEmpty() ? cardFolder() : FileItem(to);
     if (folder.isNull() || !folder.exists() || !folder.isFolder()) {
         cliErr() << "songkite-cli: no such destination folder: "
-                 << (to.isEmpty() ? preference::miniSDvolName + preference::miniSDDSDf : to) << '\n';
+                 << (to.isEmpty() ? preference::cardVolumeName + preference::cardFolderPath : to) << '\n';
         cliErr().flush();
         return 1;
     }
@@ -126,9 +126,9 @@ int transferCommand(QStringList args)
     if (const int code = scanSources(sources, list))
         return code;
 
-    MainProperties props;
-    props.musicfolder = folder;
-    reIndexNum renumber(&list);
+    SessionState props;
+    props.destinationFolder = folder;
+    Renumbering renumber(&list);
     CheckCommands checks(&list, &renumber, props);
     Destination destination(&props);
     if (shuffle) {
@@ -139,7 +139,7 @@ int transferCommand(QStringList args)
         };
         QEventLoop loop;
         QObject::connect(&checks, &CheckCommands::idle, &loop, &QEventLoop::quit);
-        checks.listShuffle();
+        checks.shuffleList();
         if (checks.isBusy())
             loop.exec();
     }
@@ -147,21 +147,21 @@ int transferCommand(QStringList args)
     for (int r = 0; r < list.rowCount(); ++r)
         checked += list.isChecked(r);
 
-    makeLibFile thread;
+    TransferJob thread;
     thread.setFreeSpaceQuery([](const QString &volume) {
-        return ScriptBridge::instance().call(u"gFreeSpace"_s, {volume});
+        return LibraryBridge::instance().call(u"gFreeSpace"_s, {volume});
     });
-    thread.setMusicfolder(folder);
+    thread.setDestinationFolder(folder);
     thread.setSongList(&list);
     thread.setAddMode(add);
     thread.setClearFirst(!add);
     thread.setProgressMaximum(checked);
     const bool terminal = isatty(STDOUT_FILENO);
     if (terminal)
-        QObject::connect(&thread, &makeLibFile::progressChanged, &thread, drawProgress);
+        QObject::connect(&thread, &TransferJob::progressChanged, &thread, drawProgress);
     TransferReport report;
     QEventLoop loop;
-    QObject::connect(&thread, &makeLibFile::transferEnded, &loop, [&report](const TransferReport &r) { report = r; });
+    QObject::connect(&thread, &TransferJob::transferEnded, &loop, [&report](const TransferReport &r) { report = r; });
     QObject::connect(&thread, &coop::Thread::finished, &loop, &QEventLoop::quit);
     if (!thread.start())
         return 1;
@@ -184,7 +184,7 @@ int checkCommand(QStringList args)
         addModeFromPreferences();
         const FileItem card = cardFolder();
         if (card.isNull()) {
-            cliErr() << "songkite-cli: no card volume \"" << preference::miniSDvolName << "\"\n";
+            cliErr() << "songkite-cli: no card volume \"" << preference::cardVolumeName << "\"\n";
             cliErr().flush();
             return 1;
         }

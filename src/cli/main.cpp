@@ -1,12 +1,12 @@
 // songkite-cli: the program's core from the command line, without windows.
 
-#include "platform/FileItem.h"
-#include "platform/VolumeTable.h"
-#include "bridge/ScriptBridge.h"
-#include "songlist/MainProperties.h"
-#include "songlist/SongListModel.h"
-#include "sources/FolderScan.h"
-#include "sources/SourceRecord.h"
+#include "core/platform/FileItem.h"
+#include "core/platform/VolumeTable.h"
+#include "core/library/LibraryBridge.h"
+#include "core/songlist/SessionState.h"
+#include "core/songlist/SongListModel.h"
+#include "core/sources/FolderScan.h"
+#include "core/sources/SourceRecord.h"
 #include "cli/CliCommands.h"
 
 #include <QCoreApplication>
@@ -106,7 +106,7 @@ int scanSources(const QStringList &sources, SongListModel &list)
     if (missing)
         return 1;
 
-    MainProperties props;
+    SessionState props;
     SourceRecord record;
     FolderScan scan(&list, &props, &record);
     QEventLoop loop;
@@ -115,7 +115,7 @@ int scanSources(const QStringList &sources, SongListModel &list)
             loop.quit();
     });
     for (const FileItem &folder : std::as_const(folders))
-        scan.selectMusicFolder(folder);
+        scan.scanMusicFolder(folder);
     if (scan.isBusy())
         loop.exec();
     return 0;
@@ -152,8 +152,8 @@ int volumes()
     const QList<Volume> all = VolumeTable::instance().volumes();
     for (const Volume &v : all) {
         out() << v.name << '\t' << v.mountPoint << '\t'
-              << (v.freeBytes < 0 ? QString() : ScriptBridge::megabytes(v.freeBytes)) << '\t'
-              << (v.capacityBytes < 0 ? QString() : ScriptBridge::megabytes(v.capacityBytes)) << '\t'
+              << (v.freeBytes < 0 ? QString() : LibraryBridge::megabytes(v.freeBytes)) << '\t'
+              << (v.capacityBytes < 0 ? QString() : LibraryBridge::megabytes(v.capacityBytes)) << '\t'
               << (v.ejectable ? "true" : "false") << '\n';
     }
     out().flush();

@@ -1,11 +1,11 @@
 #include "app/App.h"
-#include "app/MenuBar1.h"
-#include "app/Window5.h"
-#include "prefs/Preferences.h"
-#include "songlist/SongListModel.h"
-#include "songlist/SongListView.h"
-#include "songlist/Window1.h"
-#include "transferwindow/Window9.h"
+#include "gui/main/MenuBar.h"
+#include "gui/main/AboutBox.h"
+#include "core/prefs/Preferences.h"
+#include "core/songlist/SongListModel.h"
+#include "gui/songlist/SongListView.h"
+#include "gui/main/MainWindow.h"
+#include "gui/compact/CompactWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -91,43 +91,43 @@ void TestApp::startApp()
 void TestApp::firstStartShowsMainWindow()
 {
     startApp();
-    Window1 *main = m_app->mainWindow();
+    MainWindow *main = m_app->mainWindow();
     QVERIFY(main->isVisible());
     QVERIFY(!m_app->compactWindow()->isVisible());
-    QCOMPARE(preference::transOpeMode, 0);
-    QCOMPARE(preference::miniSDvolName, u"NO NAME"_s);
-    QCOMPARE(preference::miniSDDSDf, u":PRIVATE:AU:DF:D_SD:"_s);
+    QCOMPARE(preference::transferWindowMode, 0);
+    QCOMPARE(preference::cardVolumeName, u"NO NAME"_s);
+    QCOMPARE(preference::cardFolderPath, u":PRIVATE:AU:DF:D_SD:"_s);
     // Without a file the first transfer still gets titles.
-    QCOMPARE(preference::titleViewIdx, u"100"_s);
-    QCOMPARE(preference::titleViewNameCnt, 40);
-    QCOMPARE((QPoint{preference::window9bounds[0], preference::window9bounds[1]}), QPoint(200, 250));
+    QCOMPARE(preference::titlePartOrder, u"100"_s);
+    QCOMPARE(preference::titleNameBytes, 40);
+    QCOMPARE((QPoint{preference::compactWindowBounds[0], preference::compactWindowBounds[1]}), QPoint(200, 250));
     QVERIFY(QDir(m_tmp->path() + u"/home/曲リストファイル"_s).exists());
-    QCOMPARE(main->contentGeometry().size(), Window1::kDesignedSize);
-    QCOMPARE(main->props().fileCounter, 1);
+    QCOMPARE(main->contentGeometry().size(), MainWindow::kDesignedSize);
+    QCOMPARE(main->props().nextFileNumber, 1);
 }
 
 void TestApp::modesSwitchBothWaysAndQuitKeepsLastMode()
 {
     startApp();
-    Window1 *main = m_app->mainWindow();
-    Window9 *compact = m_app->compactWindow();
+    MainWindow *main = m_app->mainWindow();
+    CompactWindow *compact = m_app->compactWindow();
     QVERIFY(QTest::qWaitForWindowActive(main));
 
     QTest::keyClick(main, Qt::Key_K, Qt::ControlModifier);
     QVERIFY(!main->isVisible());
     QVERIFY(compact->isVisible());
-    QCOMPARE(preference::transOpeMode, 1);
+    QCOMPARE(preference::transferWindowMode, 1);
 
     QVERIFY(QTest::qWaitForWindowActive(compact));
     QTest::keyClick(compact, Qt::Key_L, Qt::ControlModifier);
     QVERIFY(main->isVisible());
     QVERIFY(!compact->isVisible());
-    QCOMPARE(preference::transOpeMode, 0);
+    QCOMPARE(preference::transferWindowMode, 0);
 
     // Back to the compact window, then quit from there through the menu command.
-    m_app->dispatch(u"transWindowMode"_s);
-    QCOMPARE(preference::transOpeMode, 1);
-    m_app->dispatch(u"FileQuit"_s);
+    m_app->dispatch(u"showCompactWindow"_s);
+    QCOMPARE(preference::transferWindowMode, 1);
+    m_app->dispatch(u"quit"_s);
     const QStringList fields = prefsFields(m_tmp->path() + u"/prefs"_s);
     QCOMPARE(fields.size(), 21); // 20 TAB-terminated fields and the line ending
     QCOMPARE(fields[7], u"1"_s);
@@ -143,27 +143,27 @@ void TestApp::startInTransferModeShowsOnlyCompact()
     fields[19] = u"1"_s;
     writePrefs(m_tmp->path() + u"/prefs"_s, fields);
     startApp();
-    Window1 *main = m_app->mainWindow();
-    Window9 *compact = m_app->compactWindow();
+    MainWindow *main = m_app->mainWindow();
+    CompactWindow *compact = m_app->compactWindow();
     QVERIFY(!main->isVisible());
     QVERIFY(compact->isVisible());
     QCOMPARE(compact->pos(), QPoint(300, 310));
     QVERIFY(main->addCheckBox()->isChecked());
     QCOMPARE(main->contentGeometry().size(), QSize(400, 500));
 
-    m_app->dispatch(u"listWindowMode"_s);
+    m_app->dispatch(u"showListWindow"_s);
     QVERIFY(main->isVisible());
     QVERIFY(!compact->isVisible());
-    QCOMPARE(preference::transOpeMode, 0);
+    QCOMPARE(preference::transferWindowMode, 0);
 }
 
 void TestApp::activationBringsCompactBackWhenAllHidden()
 {
     startApp();
-    Window1 *main = m_app->mainWindow();
-    Window9 *compact = m_app->compactWindow();
-    preference::window9bounds[0] = 333;
-    preference::window9bounds[1] = 222;
+    MainWindow *main = m_app->mainWindow();
+    CompactWindow *compact = m_app->compactWindow();
+    preference::compactWindowBounds[0] = 333;
+    preference::compactWindowBounds[1] = 222;
     // One window visible: the rule leaves everything alone.
     m_app->activationRule();
     QVERIFY(main->isVisible());
@@ -173,63 +173,63 @@ void TestApp::activationBringsCompactBackWhenAllHidden()
     m_app->activationRule();
     QVERIFY(compact->isVisible());
     QCOMPARE(compact->pos(), QPoint(333, 222));
-    QCOMPARE(preference::transOpeMode, 1);
+    QCOMPARE(preference::transferWindowMode, 1);
 }
 
 void TestApp::menuEnableRules()
 {
     startApp();
-    Window1 *main = m_app->mainWindow();
-    MenuBar1 *bar = m_app->menuBar1();
+    MainWindow *main = m_app->mainWindow();
+    MenuBar *bar = m_app->menuBar();
     QVERIFY(QTest::qWaitForWindowActive(main));
     auto enabled = [bar](const QString &id) { return bar->action(id)->isEnabled(); };
 
     m_app->updateMenus();
-    QVERIFY(enabled(u"transWindowMode"_s));
-    QVERIFY(!enabled(u"listWindowMode"_s));
-    QVERIFY(enabled(u"aboutSongkite"_s));
-    QVERIFY(!enabled(u"EditCut"_s));
+    QVERIFY(enabled(u"showCompactWindow"_s));
+    QVERIFY(!enabled(u"showListWindow"_s));
+    QVERIFY(enabled(u"showAbout"_s));
+    QVERIFY(!enabled(u"editCut"_s));
     QVERIFY(!enabled(u"Songkite"_s));
     QVERIFY(!bar->actionByCaption(u"ウインドウをしまう"_s)->isEnabled());
     QVERIFY(!bar->actionByCaption(u"ズーム"_s)->isEnabled());
     // An empty list: no check commands, but clearing and the card listing are offered.
-    QVERIFY(!enabled(u"selectAllRows"_s));
-    QVERIFY(!enabled(u"saveListAs"_s));
-    QVERIFY(enabled(u"EditClear"_s));
-    QVERIFY(enabled(u"openminiSD"_s));
+    QVERIFY(!enabled(u"checkAllRows"_s));
+    QVERIFY(!enabled(u"saveSongListAs"_s));
+    QVERIFY(enabled(u"askClearList"_s));
+    QVERIFY(enabled(u"listCard"_s));
     QVERIFY(!enabled(u"showInfo"_s));
 
     main->songList()->appendRow(SongRow::make(u"1"_s, u"曲"_s, u"a"_s, u"b"_s, 1000, u"L:a.m4a"_s, u"L:"_s));
-    main->listBox()->selectRow(0);
+    main->songListView()->selectRow(0);
     main->busyIndicator()->show();
     m_app->updateMenus();
-    QVERIFY(enabled(u"selectAllRows"_s));
+    QVERIFY(enabled(u"checkAllRows"_s));
     QVERIFY(enabled(u"showInfo"_s));
-    QVERIFY(enabled(u"selRemoveRows"_s));
-    QVERIFY(!enabled(u"openminiSD"_s));
+    QVERIFY(enabled(u"removeSelectedRows"_s));
+    QVERIFY(!enabled(u"listCard"_s));
 
-    m_app->transWindowMode();
+    m_app->showCompactWindow();
     m_app->updateMenus();
-    QVERIFY(!enabled(u"transWindowMode"_s));
-    QVERIFY(enabled(u"listWindowMode"_s));
+    QVERIFY(!enabled(u"showCompactWindow"_s));
+    QVERIFY(enabled(u"showListWindow"_s));
 }
 
 void TestApp::commandsGoToFrontWindowFirst()
 {
     startApp();
-    Window1 *main = m_app->mainWindow();
+    MainWindow *main = m_app->mainWindow();
     QVERIFY(QTest::qWaitForWindowActive(main));
     int selected = 0;
-    main->registerCommand(u"selectMFolderMenu"_s, [&selected] { ++selected; });
-    m_app->dispatch(u"selectMFolderMenu"_s);
+    main->registerCommand(u"chooseMusicFolder"_s, [&selected] { ++selected; });
+    m_app->dispatch(u"chooseMusicFolder"_s);
     QCOMPARE(selected, 1);
     // A disabled item does nothing, even when asked for directly.
-    main->registerCommand(u"selectAllRows"_s, [&selected] { selected += 10; });
-    m_app->dispatch(u"selectAllRows"_s);
+    main->registerCommand(u"checkAllRows"_s, [&selected] { selected += 10; });
+    m_app->dispatch(u"checkAllRows"_s);
     QCOMPARE(selected, 1);
     // The main window declines the mode switch so the application performs it.
-    QVERIFY(!main->handleCommand(u"transWindowMode"_s));
-    m_app->dispatch(u"transWindowMode"_s);
+    QVERIFY(!main->handleCommand(u"showCompactWindow"_s));
+    m_app->dispatch(u"showCompactWindow"_s);
     QVERIFY(!main->isVisible());
 }
 
@@ -251,25 +251,25 @@ void TestApp::destinationLabelAtOpen()
     if (!volumeFolder.isEmpty())
         QVERIFY(QDir().mkpath(m_tmp->path() + u"/volumes/"_s + volumeFolder));
     startApp();
-    Window1 *main = m_app->mainWindow();
+    MainWindow *main = m_app->mainWindow();
     if (!label.isEmpty())
         QCOMPARE(main->destinationLabel()->text(), label);
-    QCOMPARE(main->miniSDCheckBox()->isChecked(), miniSD);
+    QCOMPARE(main->cardCheckBox()->isChecked(), miniSD);
     if (miniSD) {
-        QCOMPARE(main->props().musicfolder.colonPath(), u"NO NAME:PRIVATE:AU:DF:D_SD:"_s);
-        QCOMPARE(main->props().miniSDsDSDfolder, main->props().musicfolder);
+        QCOMPARE(main->props().destinationFolder.colonPath(), u"NO NAME:PRIVATE:AU:DF:D_SD:"_s);
+        QCOMPARE(main->props().cardMusicFolder, main->props().destinationFolder);
     }
 }
 
 void TestApp::aboutBoxShowsVersionAndClosesOnClick()
 {
-    QCOMPARE(Window5::versionLine(u"1.1.0"_s), u"1.1(v1.1.0)"_s);
-    QCOMPARE(Window5::versionLine(u"2.10.3"_s), u"2.10(v2.10.3)"_s);
+    QCOMPARE(AboutBox::versionLine(u"1.1.0"_s), u"1.1(v1.1.0)"_s);
+    QCOMPARE(AboutBox::versionLine(u"2.10.3"_s), u"2.10(v2.10.3)"_s);
     startApp();
-    Window1 *main = m_app->mainWindow();
+    MainWindow *main = m_app->mainWindow();
     main->transferButton()->setEnabled(false);
-    m_app->dispatch(u"aboutSongkite"_s);
-    Window5 *about = m_app->aboutBox();
+    m_app->dispatch(u"showAbout"_s);
+    AboutBox *about = m_app->aboutBox();
     QVERIFY(about && about->isVisible());
     QCOMPARE(about->size(), QSize(284, 178));
     QCOMPARE(about->findChild<QLabel *>(u"versionLine"_s)->text(), u"1.1(v1.1.0)"_s);
@@ -283,7 +283,7 @@ void TestApp::aboutBoxShowsVersionAndClosesOnClick()
 void TestApp::screenshots()
 {
     startApp();
-    Window1 *main = m_app->mainWindow();
+    MainWindow *main = m_app->mainWindow();
     main->setContentGeometry(QRect(40, 60, 620, 420));
     QList<SongRow> rows;
     const QStringList titles{u"夜空のムコウ"_s, u"チェリー"_s, u"Automatic"_s, u"島唄"_s, u"ロビンソン"_s,
@@ -298,10 +298,10 @@ void TestApp::screenshots()
     QDir().mkpath(QStringLiteral(SONGKITE_SCREENSHOT_DIR));
     const QImage shot = main->grab().toImage();
     QVERIFY(shot.save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/main-window.png"_s));
-    m_app->aboutSongkite();
+    m_app->showAbout();
     QVERIFY(m_app->aboutBox()->grab().save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/about-box.png"_s));
     // Japanese text must come out as glyphs, not boxes: the font in use has them.
-    const QFontMetrics fm(main->listBox()->font());
+    const QFontMetrics fm(main->songListView()->font());
     QVERIFY(fm.inFont(QChar(u'曲')));
     QVERIFY(fm.inFont(QChar(u'ム')));
 }

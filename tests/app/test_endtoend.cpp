@@ -1,14 +1,14 @@
 #include "app/App.h"
-#include "card/CardLayout.h"
-#include "card/MakeLibFile.h"
-#include "card/TransferControl.h"
-#include "card/Window4.h"
-#include "platform/FileItem.h"
-#include "platform/TextCodec.h"
-#include "prefs/Preferences.h"
-#include "songlist/SongListModel.h"
-#include "songlist/Window1.h"
-#include "sources/FolderScan.h"
+#include "core/card/CardLayout.h"
+#include "core/transfer/TransferJob.h"
+#include "gui/transfer/TransferController.h"
+#include "gui/transfer/ReplaceOrAddDialog.h"
+#include "core/platform/FileItem.h"
+#include "core/platform/TextCodec.h"
+#include "core/prefs/Preferences.h"
+#include "core/songlist/SongListModel.h"
+#include "gui/main/MainWindow.h"
+#include "core/sources/FolderScan.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,22 +49,22 @@ void TestEndToEnd::scanThenReplaceAllPutsSongsOnTheCard()
 
     App app;
     app.start();
-    Window1 *main = app.mainWindow();
+    MainWindow *main = app.mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(main));
     // The card was found at open: it is the destination.
-    QCOMPARE(main->props().musicfolder.colonPath(), u"NO NAME:PRIVATE:AU:DF:D_SD:"_s);
+    QCOMPARE(main->props().destinationFolder.colonPath(), u"NO NAME:PRIVATE:AU:DF:D_SD:"_s);
 
-    main->selectMusicFolder(FileItem::fromColonPath(u"Music:Band:"_s));
+    main->scanMusicFolder(FileItem::fromColonPath(u"Music:Band:"_s));
     QTRY_VERIFY(!main->folderScan()->isBusy());
     QCOMPARE(main->songList()->rowCount(), 3);
 
-    QSignalSpy finished(main->makeLibFile1(), &coop::Thread::finished);
+    QSignalSpy finished(main->transferJob(), &coop::Thread::finished);
     QTest::mouseClick(main->transferButton(), Qt::LeftButton);
-    Window4 *confirm = main->transfer()->confirmationDialog();
+    ReplaceOrAddDialog *confirm = main->transfer()->confirmationDialog();
     QVERIFY(confirm);
-    QTest::mouseClick(confirm->button(Window4::ReplaceAll), Qt::LeftButton);
+    QTest::mouseClick(confirm->button(ReplaceOrAddDialog::ReplaceAll), Qt::LeftButton);
     QVERIFY(finished.wait(20000));
-    QCOMPARE(main->makeLibFile1()->errCode(), 0);
+    QCOMPARE(main->transferJob()->errorCode(), 0);
 
     QStringList onCard = QDir(card).entryList(QDir::Files, QDir::Name);
     QCOMPARE(onCard, (QStringList{u"SDS_0000.3G2"_s, u"SDS_0001.3G2"_s, u"SDS_0002.3G2"_s, u"SD_F_000.MGR"_s, u"memo.txt"_s}));

@@ -1,4 +1,4 @@
-#include "card/CardLayout.h"
+#include "core/card/CardLayout.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,46 @@
+#include "core/songlist/SongRow.h"
+
+#include "core/platform/NumberText.h"
+
+#include <cmath>
+
+namespace SongSize {
+
+QString formatKB(qint64 bytes)
+{
+    return formatWholeKB(static_cast<qint64>(std::llround(static_cast<double>(bytes) / 1000.0)));
+}
+
+QString formatWholeKB(qint64 kb)
+{
+    QString digits = QString::number(kb < 0 ? -kb : kb);
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char(','));
+    if (kb < 0)
+        digits.prepend(QLatin1Char('-'));
+    return digits + QStringLiteral(" KB ");
+}
+
+double readCell(const QString &cell) { return NumberText::sizeCellValue(cell); }
+
+} // namespace SongSize
+
+SongRow SongRow::make(const QString &number, const QString &title, const QString &artist,
+                      const QString &album, qint64 bytes, const QString &colonPath,
+                      const QString &source)
+{
+    SongRow r;
+    r.cells[Number] = number;
+    r.cells[Title] = title;
+    r.cells[Artist] = QLatin1Char(' ') + artist;
+    r.cells[Album] = QLatin1Char(' ') + album;
+    r.cells[Size] = SongSize::formatKB(bytes);
+    r.cells[Path] = colonPath;
+    r.cells[Source] = source;
+    r.checked = true;
+    return r;
+}
+
+double SongRow::sizeValue() const { return SongSize::readCell(cells[Size]); }
+
+qint64 SongRow::sizeKB() const { return static_cast<qint64>(std::trunc(sizeValue())); }

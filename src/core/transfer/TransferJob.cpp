@@ -1,0 +1,266 @@
+#include "core/transfer/TransferJob.h"
+
+#include "core/card/CardLayout.h"
+#include "core/card/CardTitle.h"
+#include "core/transfer/TransferCard.h"
+#include "core/transfer/CardClearing.h"
+#include "core/prefs/Preferences.h"
+#include "core/songlist/SongListModel.h"
+
+#include <chrono>
+
+using namespace Qt::StringLiterals;
+using CardFormat::TransferCard;
+
+namespace {
+
+// What sendOne tells its loop.
+enum class Step { Go, GoCopied, Stop };
+
+constexpr int kTicksPerSecond = 60;
+
+int ticksNow()
+{
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return int((ms * kTicksPerSecond / 1000) % kTicksPerSecond);
+}
+
+} // namespace
+
+QString TransferReport::countText() const
+{
+    return QString::number(copiedCount) + u"曲転送しました "_s;
+}
+
+TransferJob::TransferJob(QObject *parent) : coop::Thread(parent)
+{
+    setCopyFunction({});
+    setFlushFunction({});
+    setFreeSpaceQuery({});
+    setSourceResolver({});
+}
+
+TransferJob::~TransferJob() = default;
+
+bool TransferJob::start()
+{
+    if (isRunning())
+        return false;
+    m_stopFlag = false;
+    m_userStop = false;
+    m_errorCode = 0;
+    coop::Thread::start();
+    return true;
+}
+
+void TransferJob::requestStop()
+{
+    m_stopFlag = true;
+    m_userStop = true;
+}
+
+void TransferJob::setSongList(const SongListModel *model)
+{
+    m_model = model;
+}
+
+QString TransferJob::counterText(int handled, int maximum)
+{
+    return QString::number(handled) + u'/' + QString::number(maximum);
+}
+
+coop::Task<> TransferJob::run()
+{
+    // Nothing of the previous run may colour this one's report.
+    m_errorCode = 0;
+    m_copiedCount = 0;
+    m_systemError = 0;
+    m_ending = TransferReport::Ending::Completed;
+    m_nextSongNumber = -1;
+    m_number = -1;
+    const QDateTime now = QDateTime::currentDateTime();
+    m_lastSongTime = now.addMSecs(-now.time().msec());
+
+    if (!m_destinationFolder.isFolder()) {
+        fail(ENOENT);
+    } else {
+        if (m_clearFirst)
+            co_await clearFolder();
+        if (m_windowMode == 1) {
+            co_await sendCompactEntries();
+        } else {
+            if (m_addMode)
+                m_lastSongTime = earliestSongTime();
+            co_await sendCheckedRows();
+        }
+        // Songs are written without waiting for the device; the run is only reported once
+        // the card has them, and a late failure makes it a failed run.
+        if (m_copiedCount > 0 && m_ending != TransferReport::Ending::Failed) {
+            if (const int err = m_flush(m_destinationFolder); err != 0 && err != EROFS && err != EINVAL)
+                fail(err);
+        }
+    }
+    if (m_ending == TransferReport::Ending::Completed && stopping())
+        m_ending = TransferReport::Ending::UserStopped;
+    emit transferEnded(report());
+}
+
+coop::Task<> TransferJob::clearFolder()
+{
+    const QStringList &suffixes =
+        m_windowMode == 1 ? CardFormat::compactSuffixes() : CardFormat::replaceAllSuffixes();
+    const QList<FileItem> items = m_destinationFolder.entries();
+    for (const FileItem &item : items) {
+        // A file that refuses stays; the run writes around it (its number is skipped, a
+        // surviving management file is written anew).
+        if (CardFormat::isClearingTarget(item, suffixes))
+            item.remove();
+        co_await coop::yield();
+    }
+}
+
+coop::Task<> TransferJob::sendCheckedRows()
+{
+    TransferCard card(m_destinationFolder, m_addMode ? TransferCard::MgrMode::Keep : TransferCard::MgrMode::Fresh);
+    advance(card, 0);
+
+    int maximum = m_progressMaximum;
+    if (maximum < 0) {
+        maximum = 0;
+        for (int r = 0; m_model && r < m_model->rowCount(); ++r)
+            maximum += m_model->isChecked(r) ? 1 : 0;
+    }
+    int handled = 0;
+    // The list may change while the run yields: the row count is read anew for each row.
+    for (int r = 0; m_model && r < m_model->rowCount(); ++r) {
+        if (!m_model->isChecked(r)) {
+            co_await coop::yield();
+            continue;
+        }
+        const QString path = m_model->cell(r, SongRow::Path);
+        const QByteArray title = CardFormat::makeCardTitle(CardFormat::textsFromRow(
+            m_model->cell(r, SongRow::Title), m_model->cell(r, SongRow::Artist),
+            m_model->cell(r, SongRow::Album)));
+        const int step = co_await sendOne(card, path, title);
+        if (step == int(Step::Stop) || stopping())
+            break;
+        ++handled;
+        emit progressChanged(handled, maximum);
+        co_await coop::yield();
+    }
+}
+
+coop::Task<> TransferJob::sendCompactEntries()
+{
+    TransferCard card(m_destinationFolder, TransferCard::MgrMode::Fresh);
+    advance(card, 0);
+
+    const QStringList entries = m_compactEntries;
+    int maximum = m_progressMaximum;
+    if (maximum < 0)
+        maximum = int(entries.size() - entries.count(QString()));
+    int handled = 0;
+    for (const QString &entry : entries) {
+        co_await coop::yield();
+        emit statusChanged(QString::number(handled) + u"曲、 転送中..."_s);
+        if (entry.isEmpty()) {
+            co_await coop::yield();
+            continue;
+        }
+        const QString path = preference::useLibraryInfo == 1 ? entry.split(u'\t').value(3) : entry;
+        const QByteArray title = CardFormat::makeCardTitle(CardFormat::textsFromEntry(entry));
+        const int step = co_await sendOne(card, path, title);
+        if (step == int(Step::Stop))
+            break;
+        if (step == int(Step::GoCopied)) {
+            // Paces the compact window's songs on whole seconds.
+            co_await coop::sleepTicks(kTicksPerSecond - ticksNow());
+        }
+        if (stopping())
+            break;
+        ++handled;
+        emit progressChanged(handled, maximum);
+        co_await coop::yield();
+    }
+    if (m_errorCode != kErrFailure) {
+        emit statusChanged(QString::number(handled)
+                           + (stopping() ? u"曲、 転送を中止しました"_s : u"曲、 転送しました"_s));
+    }
+}
+
+coop::Task<int> TransferJob::sendOne(TransferCard &card, QString sourcePath, QByteArray title)
+{
+    // Checked before the copy, so the card is never written past 9999 or beside a
+    // management file that cannot take the title.
+    if (m_number < 0) {
+        m_errorCode = kErrNoRoom;
+        m_ending = TransferReport::Ending::NoRoom;
+        co_return int(Step::Stop);
+    }
+    if (!card.prepareMgr(CardFormat::mgrNumberOf(m_number))) {
+        fail(card.lastError());
+        co_return int(Step::Stop);
+    }
+    const FileItem source = m_resolve(sourcePath);
+    if (source.isNull() || !source.exists())
+        co_return int(Step::Go); // the number stays for the next song
+
+    const int result = co_await copySong(source, card.songFile(m_number));
+    if (m_errorCode == kErrCopyStop) {
+        m_ending = TransferReport::Ending::CopyStopped;
+        co_return int(Step::Stop);
+    }
+    switch (result) {
+    case Copied:
+        if (!card.writeTitle(m_number, title)) {
+            const int err = card.lastError();
+            // A song the phone cannot name is worse than none.
+            card.songFile(m_number).remove();
+            fail(err);
+            co_return int(Step::Stop);
+        }
+        ++m_copiedCount;
+        advance(card, m_number + 1);
+        co_return int(Step::GoCopied);
+    case NoRoom:
+        m_errorCode = kErrNoRoom;
+        m_ending = TransferReport::Ending::NoRoom;
+        co_return int(Step::Stop);
+    case Broken:
+        co_return int(Step::Stop);
+    default:
+        co_return int(Step::Go);
+    }
+}
+
+void TransferJob::advance(TransferCard &card, int from)
+{
+    m_number = card.firstFreeNumber(from).value_or(-1);
+    m_nextSongNumber = m_number;
+    // Made ready ahead, as the card has always had it (100 songs leave a blank
+    // SD_F_001.MGR); a failure here only counts when a song needs the file.
+    if (m_number >= 0)
+        card.prepareMgr(CardFormat::mgrNumberOf(m_number));
+}
+
+void TransferJob::fail(int systemError)
+{
+    m_errorCode = kErrFailure;
+    m_systemError = systemError;
+    m_ending = TransferReport::Ending::Failed;
+}
+
+TransferReport TransferJob::report() const
+{
+    TransferReport r;
+    r.ending = m_ending;
+    r.errorCode = m_errorCode;
+    r.copiedCount = m_copiedCount;
+    r.systemError = m_systemError;
+    if (m_errorCode > 0)
+        r.message = r.countText();
+    else if (m_errorCode == kErrFailure)
+        r.message = u"転送を中止しました （-"_s + QString::number(-m_errorCode) + u"）"_s;
+    return r;
+}

@@ -1,0 +1,133 @@
+#include "core/card/BitratePatch.h"
+#include "core/transfer/TransferJob.h"
+#include "core/transfer/TransferCard.h"
+#include "core/platform/NumberText.h"
+#include "core/platform/ColonPathResolver.h"
+#include "core/platform/VolumeTable.h"
+#include "core/prefs/Preferences.h"
+
+#include <cerrno>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 kMegabyte = 1024 * 1024;
+
+QString volumeNameOf(const FileItem &item)
+{
+    const QString colon = item.colonPath();
+    return colon.left(colon.indexOf(u':'));
+}
+
+// A copy that failed for a reason on the card's side fails for every song that would take
+// the same number, so the run stops instead of skipping them all.
+bool cardRefuses(int err, const FileItem &destination)
+{
+    if (err == ENOSPC || err == EDQUOT || err == EROFS || err == EEXIST)
+        return true;
+    const FileItem folder = destination.parent();
+    return !folder.isFolder() || ::access(folder.posixBytes().constData(), W_OK) != 0;
+}
+
+} // namespace
+
+void TransferJob::setCopyFunction(CopyFunction copy)
+{
+    if (!copy)
+        copy = [](const FileItem &source, const FileItem &destination) { return source.copyTo(destination); };
+    m_copy = std::move(copy);
+}
+
+void TransferJob::setFlushFunction(FlushFunction flush)
+{
+    if (!flush)
+        flush = [](const FileItem &folder) { return folder.syncFileSystem(); };
+    m_flush = std::move(flush);
+}
+
+void TransferJob::setFreeSpaceQuery(FreeSpaceQuery query)
+{
+    m_freeSpace = query ? std::move(query) : FreeSpaceQuery(&TransferJob::volumeFreeSpace);
+}
+
+void TransferJob::setSourceResolver(SourceResolver resolver)
+{
+    if (!resolver)
+        resolver = [](const QString &colonPath) { return ColonPathResolver::resolve(colonPath); };
+    m_resolve = std::move(resolver);
+}
+
+QString TransferJob::volumeFreeSpace(const QString &volumeName)
+{
+    const std::optional<Volume> volume = VolumeTable::instance().volume(volumeName);
+    if (!volume || volume->freeBytes < 0)
+        return {};
+    return QString::number(volume->freeBytes / kMegabyte);
+}
+
+QDateTime TransferJob::earliestSongTime() const
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    QDateTime earliest = now.addMSecs(-now.time().msec());
+    const QList<FileItem> items = m_destinationFolder.entries();
+    for (const FileItem &item : items) {
+        if (!item.name().endsWith(u".3G2"_s))
+            continue;
+        const QDateTime time = item.modificationTime();
+        if (time.isValid() && time < earliest)
+            earliest = time;
+    }
+    return earliest;
+}
+
+coop::Task<int> TransferJob::copySong(FileItem source, FileItem destination)
+{
+    if (preference::keepFreeMB > 0) {
+        const qint64 freeMB = NumberText::readsAsInteger(m_freeSpace(volumeNameOf(destination)));
+        const qint64 songMB = source.size() / kMegabyte;
+        if (freeMB - preference::keepFreeMB < songMB)
+            co_return NoRoom;
+        co_await coop::yield();
+    }
+
+    // The song reaches its own name only whole, patched and dated: a failure at any step
+    // leaves the card as it was before this song.
+    const FileItem scratch = FileItem::fromPosixBytes(destination.posixBytes() + ".tmp");
+    if (scratch.exists() && ((scratch.isFolder() && !scratch.isAlias()) || scratch.remove() != 0)) {
+        fail(EEXIST);
+        co_return Broken;
+    }
+    const int err = m_copy(source, scratch);
+    m_errorCode = err;
+    if (err != 0) {
+        m_systemError = err;
+        if (scratch.exists())
+            scratch.remove();
+        if (err != kErrCopyStop && cardRefuses(err, destination)) {
+            fail(err);
+            co_return Broken;
+        }
+        co_return CopyFailed;
+    }
+
+    const CardFormat::PatchResult patch = CardFormat::patchBitrate(scratch.posixPath());
+    int stepError = 0;
+    if (patch == CardFormat::PatchResult::CannotOpen || patch == CardFormat::PatchResult::WriteFailed)
+        stepError = EIO;
+    const QDateTime date = m_lastSongTime.addSecs(-60);
+    if (stepError == 0)
+        stepError = scratch.setModificationTime(date);
+    if (stepError == 0)
+        stepError = CardFormat::renameNoReplace(scratch, destination);
+    if (stepError != 0) {
+        scratch.remove();
+        fail(stepError);
+        co_return Broken;
+    }
+    m_lastSongTime = date;
+    co_await coop::yield();
+    co_return Copied;
+}

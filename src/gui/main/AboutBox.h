@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QWidget>
+
+/// The About box: the icon, the product name, the version line and a notice on white.
+/// A click anywhere closes it.
+class AboutBox final : public QWidget {
+    Q_OBJECT
+public:
+    explicit AboutBox(QWidget *parent = nullptr);
+
+    /// "1.1(v1.1.0)" for the short version "1.1.0".
+    static QString versionLine(const QString &shortVersion);
+
+signals:
+    void closed();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+};

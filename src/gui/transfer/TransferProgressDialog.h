@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+/// The transfer's progress: a message, a bar, a counter and one button, "中止" during a
+/// run and "OK" after a report. Its button always asks the transfer to stop and closes.
+class TransferProgressDialog final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TransferProgressDialog(QWidget *parent = nullptr);
+
+    QLabel *message() const { return m_message; }
+    QProgressBar *progressBar() const { return m_bar; }
+    QLabel *counter() const { return m_counter; }
+    QPushButton *button() const { return m_button; }
+
+    /// Shows a report in place of the progress: bar at 0, counter empty, the button "OK"
+    /// and the default.
+    void showReport(const QString &text);
+
+signals:
+    /// The button was pressed (before the window closes).
+    void stopPressed();
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QLabel *m_message;
+    QProgressBar *m_bar;
+    QLabel *m_counter;
+    QPushButton *m_button;
+};

@@ -1,0 +1,214 @@
+#include "gui/transfer/TransferController.h"
+#include "gui/transfer/TransferProgressDialog.h"
+#include "gui/transfer/ReplaceOrAddDialog.h"
+#include "core/platform/Prompts.h"
+#include "core/platform/TextCodec.h"
+#include "core/songlist/SessionState.h"
+
+#include "core/transfer/TransferFixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace Qt::StringLiterals;
+using namespace transfertest;
+
+class TestTransferControl : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void missingDestinationCancelled();
+    void missingDestinationChosenAsksToConfirm();
+    void addModeSkipsTheDialog();
+    void replaceAllDeletesOnlyCardFiles();
+    void addButtonKeepsAddMode();
+    void emptyListBeepsAndKeepsWindow();
+    void secondStartWhileRunningBeeps();
+    void stopButtonEndsBetweenSongs();
+
+private:
+    void makeControl();
+    ScriptedPrompts *prompts() { return static_cast<ScriptedPrompts *>(&Prompts::instance()); }
+
+    Volumes m_volumes;
+    std::unique_ptr<QWidget> m_window;
+    SongListModel *m_songs = nullptr;
+    QTableView *m_list = nullptr;
+    SessionState m_props;
+    QCheckBox *m_add = nullptr;
+    QPushButton *m_button = nullptr;
+    QLabel *m_dest = nullptr;
+    QLabel *m_cap = nullptr;
+    std::unique_ptr<TransferController> m_control;
+    int m_diskInfoCalls = 0;
+};
+
+void TestTransferControl::initTestCase() { QVERIFY(m_volumes.setUp()); }
+
+void TestTransferControl::init()
+{
+    QVERIFY(m_volumes.reset());
+    titleIsSongTitle();
+    Prompts::install(std::make_unique<ScriptedPrompts>());
+    m_window = std::make_unique<QWidget>();
+    m_songs = new SongListModel(m_window.get());
+    m_list = new QTableView(m_window.get());
+    m_list->setModel(m_songs);
+    m_add = new QCheckBox(m_window.get());
+    m_button = new QPushButton(m_window.get());
+    m_dest = new QLabel(m_window.get());
+    m_cap = new QLabel(m_window.get());
+    m_props = SessionState();
+    m_props.destinationFolder = m_volumes.cardFolder();
+    m_diskInfoCalls = 0;
+    for (int i = 0; i < 3; ++i)
+        m_songs->appendRow(row(u"曲%1"_s.arg(i), m_volumes.addSong(u"%1.m4a"_s.arg(i), "song" + QByteArray::number(i))));
+    m_props.checkedCount = 3;
+    m_window->show();
+    makeControl();
+}
+
+void TestTransferControl::cleanup()
+{
+    m_control.reset();
+    m_window.reset();
+}
+
+void TestTransferControl::makeControl()
+{
+    TransferController::Host host;
+    host.window = m_window.get();
+    host.songs = m_songs;
+    host.list = m_list;
+    host.props = &m_props;
+    host.addBox = m_add;
+    host.transferButton = m_button;
+    host.destinationLabel = m_dest;
+    host.capacityLabel = m_cap;
+    host.measureDestination = [this] { ++m_diskInfoCalls; };
+    m_control = std::make_unique<TransferController>(host);
+}
+
+void TestTransferControl::missingDestinationCancelled()
+{
+    m_props.destinationFolder = FileItem();
+    m_button->setEnabled(false);
+    m_control->startTransfer();
+    QCOMPARE(prompts()->texts(), QStringList{u"転送先のフォルダが指定されていません"_s});
+    QCOMPARE(prompts()->shown.at(1).text, u"転送先選択"_s);
+    QCOMPARE(prompts()->beeps(), 1);
+    QVERIFY(m_button->isEnabled());
+    QVERIFY(!m_control->confirmationDialog());
+    QVERIFY(!m_control->progressWindow());
+    QVERIFY(m_props.destinationFolder.isNull());
+}
+
+void TestTransferControl::missingDestinationChosenAsksToConfirm()
+{
+    m_props.destinationFolder = FileItem();
+    prompts()->folders = {m_volumes.card()};
+    m_control->startTransfer();
+    QCOMPARE(m_props.destinationFolder.posixPath(), m_volumes.card());
+    QCOMPARE(m_diskInfoCalls, 1);
+    QCOMPARE(m_dest->text(), u"NO NAME:PRIVATE:AU:DF:D_SD:"_s);
+    QVERIFY(m_control->confirmationDialog());
+    QVERIFY(!m_control->progressWindow());
+}
+
+void TestTransferControl::addModeSkipsTheDialog()
+{
+    m_add->setChecked(true);
+    QSignalSpy finished(m_control->transferJob(), &coop::Thread::finished);
+    m_control->startTransfer();
+    QVERIFY(!m_control->confirmationDialog());
+    QVERIFY(finished.wait(10000));
+    for (int n = 0; n < 3; ++n)
+        QCOMPARE(readAll(m_volumes.cardFile(songName(n))), "song" + QByteArray::number(n));
+    // A run that went through closes its progress window without a message.
+    QTRY_VERIFY(!m_control->progressWindow());
+    QVERIFY(m_button->isEnabled());
+}
+
+void TestTransferControl::replaceAllDeletesOnlyCardFiles()
+{
+    QVERIFY(writeAll(m_volumes.cardFile(songName(7)), "old"));
+    QVERIFY(writeAll(m_volumes.cardFile(u"SDS_0008.3G2.tmp"_s), "half"));
+    QVERIFY(writeAll(m_volumes.cardFile(mgrName(0)), mgrWith(0, {{7, "old"}})));
+    QVERIFY(writeAll(m_volumes.cardFile(u"readme.txt"_s), "keep me"));
+    m_control->startTransfer();
+    ReplaceOrAddDialog *dialog = m_control->confirmationDialog();
+    QVERIFY(dialog);
+    QSignalSpy finished(m_control->transferJob(), &coop::Thread::finished);
+    QTest::mouseClick(dialog->button(ReplaceOrAddDialog::ReplaceAll), Qt::LeftButton);
+    QVERIFY(finished.wait(10000));
+    const Snapshot after = snapshot(m_volumes.card());
+    QCOMPARE(after.bytes.keys(), (QStringList{songName(0), songName(1), songName(2), mgrName(0), u"readme.txt"_s}));
+    QCOMPARE(after.bytes.value(u"readme.txt"_s), QByteArray("keep me"));
+    // The old title of song 7 is gone: a fresh file with the three new slots.
+    QMap<int, QByteArray> titles;
+    for (int n = 0; n < 3; ++n)
+        titles.insert(n, ShiftJis::encode(u"曲%1"_s.arg(n)));
+    QCOMPARE(after.bytes.value(mgrName(0)), mgrWith(0, titles));
+    QVERIFY(!m_add->isChecked());
+}
+
+void TestTransferControl::addButtonKeepsAddMode()
+{
+    QVERIFY(writeAll(m_volumes.cardFile(songName(0)), "kept"));
+    QVERIFY(writeAll(m_volumes.cardFile(mgrName(0)), mgrWith(0, {{0, "kept"}})));
+    m_control->startTransfer();
+    QSignalSpy finished(m_control->transferJob(), &coop::Thread::finished);
+    QTest::mouseClick(m_control->confirmationDialog()->button(ReplaceOrAddDialog::Add), Qt::LeftButton);
+    QVERIFY(m_add->isChecked());
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(readAll(m_volumes.cardFile(songName(0))), QByteArray("kept"));
+    QCOMPARE(readAll(m_volumes.cardFile(songName(1))), QByteArray("song0"));
+}
+
+void TestTransferControl::emptyListBeepsAndKeepsWindow()
+{
+    m_songs->clear();
+    m_add->setChecked(true);
+    m_control->startTransfer();
+    QCOMPARE(prompts()->beeps(), 1);
+    QVERIFY(m_control->progressWindow() && m_control->progressWindow()->isVisible());
+    QVERIFY(!m_control->transferJob()->isRunning());
+}
+
+void TestTransferControl::secondStartWhileRunningBeeps()
+{
+    m_add->setChecked(true);
+    QSignalSpy started(m_control->transferJob(), &TransferJob::progressChanged);
+    QSignalSpy finished(m_control->transferJob(), &coop::Thread::finished);
+    m_control->startTransfer();
+    m_control->startTransfer();
+    QCOMPARE(prompts()->beeps(), 1);
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!QFile::exists(m_volumes.cardFile(songName(3))));
+}
+
+void TestTransferControl::stopButtonEndsBetweenSongs()
+{
+    m_add->setChecked(true);
+    TransferJob *thread = m_control->transferJob();
+    // The first copy presses the stop button: that song completes, no later one starts.
+    thread->setCopyFunction([this](const FileItem &from, const FileItem &to) {
+        if (TransferProgressDialog *w = m_control->progressWindow())
+            QMetaObject::invokeMethod(w->button(), &QPushButton::click, Qt::DirectConnection);
+        return from.copyTo(to);
+    });
+    QSignalSpy finished(thread, &coop::Thread::finished);
+    m_control->startTransfer();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(QFile::exists(m_volumes.cardFile(songName(0))));
+    QVERIFY(!QFile::exists(m_volumes.cardFile(songName(1))));
+    QTRY_VERIFY(!m_control->progressWindow());
+}
+
+QTEST_MAIN(TestTransferControl)
+#include "test_transfercontroller.moc"

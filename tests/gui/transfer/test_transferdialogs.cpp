@@ -1,0 +1,115 @@
+#include "gui/transfer/TransferProgressDialog.h"
+#include "gui/transfer/ReplaceOrAddDialog.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestTransferDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void confirmationButtons_data();
+    void confirmationButtons();
+    void deletingLocksTheDialog();
+    void progressButtonStopsAndCloses_data();
+    void progressButtonStopsAndCloses();
+};
+
+void TestTransferDialogs::confirmationButtons_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("busyShown");
+    QTest::newRow("キャンセル") << int(ReplaceOrAddDialog::Cancel) << false;
+    QTest::newRow("全入替") << int(ReplaceOrAddDialog::ReplaceAll) << true;
+    QTest::newRow("追加") << int(ReplaceOrAddDialog::Add) << false;
+    QTest::newRow("Escape is キャンセル") << -1 << false;
+}
+
+void TestTransferDialogs::confirmationButtons()
+{
+    QFETCH(int, index);
+    QFETCH(bool, busyShown);
+    QPointer<ReplaceOrAddDialog> w = new ReplaceOrAddDialog;
+    w->show();
+    QCOMPARE(w->button(0)->text(), u"キャンセル"_s);
+    QCOMPARE(w->button(1)->text(), u"全入替"_s);
+    QCOMPARE(w->button(2)->text(), u"追加"_s);
+    QVERIFY(w->button(ReplaceOrAddDialog::ReplaceAll)->isDefault());
+    // Left to right: キャンセル, 追加, 全入替.
+    QVERIFY(w->button(0)->x() < w->button(2)->x());
+    QVERIFY(w->button(2)->x() < w->button(1)->x());
+
+    bool busyWhenChosen = false;
+    QString textWhenChosen;
+    connect(w, &ReplaceOrAddDialog::chosen, this, [&](int) {
+        busyWhenChosen = w->busyIndicator()->isVisible();
+        textWhenChosen = w->text()->text();
+    });
+    QSignalSpy chosen(w.data(), &ReplaceOrAddDialog::chosen);
+    QSignalSpy closed(w.data(), &ReplaceOrAddDialog::closed);
+    if (index < 0)
+        QTest::keyClick(w, Qt::Key_Escape);
+    else
+        QTest::mouseClick(w->button(index), Qt::LeftButton);
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(chosen.first().first().toInt(), index < 0 ? int(ReplaceOrAddDialog::Cancel) : index);
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(busyWhenChosen, busyShown);
+    if (busyShown)
+        QCOMPARE(textWhenChosen, u"\n既存ファイルを削除しています..."_s);
+    QTRY_VERIFY(!w);
+}
+
+void TestTransferDialogs::deletingLocksTheDialog()
+{
+    ReplaceOrAddDialog w;
+    w.setDeleting(true);
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(!w.button(i)->isEnabled());
+    QVERIFY(!w.text()->isEnabled());
+    w.setDeleting(false);
+    QVERIFY(w.button(ReplaceOrAddDialog::Cancel)->isEnabled());
+    QVERIFY(w.button(ReplaceOrAddDialog::ReplaceAll)->isEnabled());
+    QVERIFY(!w.button(ReplaceOrAddDialog::Add)->isEnabled());
+    QVERIFY(w.text()->isEnabled());
+}
+
+void TestTransferDialogs::progressButtonStopsAndCloses_data()
+{
+    QTest::addColumn<bool>("afterReport");
+    QTest::newRow("during the run") << false;
+    QTest::newRow("after a report") << true;
+}
+
+void TestTransferDialogs::progressButtonStopsAndCloses()
+{
+    QFETCH(bool, afterReport);
+    QPointer<TransferProgressDialog> w = new TransferProgressDialog;
+    w->show();
+    QCOMPARE(w->message()->text(), u"曲ファイルを指定フォルダに転送しています"_s);
+    QCOMPARE(w->button()->text(), u"中止"_s);
+    w->progressBar()->setMaximum(10);
+    w->progressBar()->setValue(4);
+    w->counter()->setText(u"4/10"_s);
+    if (afterReport) {
+        w->showReport(u"4曲転送しました "_s);
+        QCOMPARE(w->button()->text(), u"OK"_s);
+        QVERIFY(w->button()->isDefault());
+        QCOMPARE(w->progressBar()->value(), 0);
+        QCOMPARE(w->counter()->text(), QString());
+    }
+    QSignalSpy stop(w.data(), &TransferProgressDialog::stopPressed);
+    QSignalSpy closed(w.data(), &TransferProgressDialog::closed);
+    QTest::mouseClick(w->button(), Qt::LeftButton);
+    QCOMPARE(stop.count(), 1);
+    QCOMPARE(closed.count(), 1);
+    QTRY_VERIFY(!w);
+}
+
+QTEST_MAIN(TestTransferDialogs)
+#include "test_transferdialogs.moc"
