@@ -23,6 +23,7 @@ Thread *Thread::current() { return s_current; }
 
 void Thread::start()
 {
+    m_stopRequested = false;
     if (m_executing) {
         // Destroying the frame that is running now is not possible: restart when it
         // next gives way.
@@ -31,6 +32,12 @@ void Thread::start()
         return;
     }
     begin();
+}
+
+void Thread::requestStop()
+{
+    m_stopRequested = true;
+    emit stopRequestReceived();
 }
 
 void Thread::stop()

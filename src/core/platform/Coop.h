@@ -128,6 +128,12 @@ public:
     void stop();
     bool isRunning() const { return m_task.valid() && !m_task.done(); }
 
+    /// Every long job stops the same way: requestStop() raises the job's own flag, which
+    /// its run() reads at the points where stopping leaves nothing half done. The flag
+    /// holds until the next start().
+    void requestStop();
+    bool stopRequested() const { return m_stopRequested; }
+
     /// The thread whose coroutine is executing right now, or nullptr.
     static Thread *current();
 
@@ -137,6 +143,8 @@ public:
 signals:
     /// Emitted when run() has returned (or ended with an exception).
     void finished();
+    /// requestStop() was called: jobs that must stop with this one listen here.
+    void stopRequestReceived();
 
 protected:
     virtual Task<> run() = 0;
@@ -156,6 +164,7 @@ private:
     bool m_executing = false;
     bool m_restartPending = false;
     bool m_stopPending = false;
+    bool m_stopRequested = false;
 };
 
 struct YieldAwaiter {

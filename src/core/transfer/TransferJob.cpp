@@ -48,7 +48,6 @@ bool TransferJob::start()
     if (isRunning())
         return false;
     m_stopFlag = false;
-    m_userStop = false;
     m_errorCode = 0;
     coop::Thread::start();
     return true;
@@ -57,7 +56,7 @@ bool TransferJob::start()
 void TransferJob::requestStop()
 {
     m_stopFlag = true;
-    m_userStop = true;
+    coop::Thread::requestStop();
 }
 
 void TransferJob::setSongList(const SongListModel *model)

@@ -86,7 +86,6 @@ public:
     void setStopFlag(bool on) { m_stopFlag = on; }
     /// The user's stop: sets `stopFlag` and the run's own stop, which holds until start().
     void requestStop();
-    bool stopRequested() const { return m_userStop; }
     int errorCode() const { return m_errorCode; }
     int copiedCount() const { return m_copiedCount; }
     int windowMode() const { return m_windowMode; }
@@ -149,12 +148,11 @@ private:
     coop::Task<int> sendOne(CardFormat::TransferCard &card, QString sourcePath, QByteArray title);
     void advance(CardFormat::TransferCard &card, int from);
     void fail(int systemError);
-    bool stopping() const { return m_stopFlag || m_userStop; }
+    bool stopping() const { return m_stopFlag || stopRequested(); }
     TransferReport report() const;
 
     FileItem m_destinationFolder;
     bool m_stopFlag = false;
-    bool m_userStop = false;
     int m_errorCode = 0;
     int m_copiedCount = 0;
     int m_windowMode = 0;
