@@ -19,8 +19,6 @@ ListFolderJob::ListFolderJob(SongListModel *songs, SourceRecord *sources, QStrin
 
 coop::Task<> ListFolderJob::run()
 {
-    if (hooks.clearCancel)
-        hooks.clearCancel();
     if (mode == 1 && FileItem(m_listFolder).isFolder())
         co_await autoLists();
     if (hooks.enableTransferButton)
@@ -108,7 +106,7 @@ coop::Task<> ListFolderJob::loadExportList(FileItem file, QString name, int extL
             row.checked = true;
             batch.append(row);
             ++nextFileNumber;
-            if (hooks.cancelled && hooks.cancelled())
+            if (stopRequested())
                 break;
             if (batch.size() >= 256 && m_songs) {
                 m_songs->appendRows(batch);

@@ -25,8 +25,6 @@ public:
 
     /// What the job needs of the main window; unset hooks are skipped.
     struct Hooks {
-        std::function<void()> clearCancel;       ///< the transfer's cancel flag off
-        std::function<bool()> cancelled;         ///< the transfer's cancel flag
         std::function<void()> emptySongList;     ///< empty the list, its totals and the sources
         std::function<void(bool)> showProgress;  ///< the list progress window
         std::function<void(bool)> runTimer;      ///< the main window's repeating timer

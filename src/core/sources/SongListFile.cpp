@@ -114,7 +114,7 @@ coop::Task<> DefaultListLoader::run()
         batch.clear();
     };
     for (int i = 0; i < collected.rowCount(); ++i) {
-        if (cancelled && cancelled())
+        if (stopRequested())
             break;
         const FileItem item = ColonPathResolver::resolve(collected.cell(i, 4));
         const bool exists = !item.isNull() && item.exists();

@@ -49,8 +49,6 @@ public:
     DataList collected;
     /// The list file was found and read.
     bool listRead = false;
-    /// Stops the loading between rows (the transfer thread's cancel flag).
-    std::function<bool()> cancelled;
 
     /// Parses a list's text into `collected`.
     void collectRows(const QString &text);

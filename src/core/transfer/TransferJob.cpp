@@ -47,16 +47,9 @@ bool TransferJob::start()
 {
     if (isRunning())
         return false;
-    m_stopFlag = false;
     m_errorCode = 0;
     coop::Thread::start();
     return true;
-}
-
-void TransferJob::requestStop()
-{
-    m_stopFlag = true;
-    coop::Thread::requestStop();
 }
 
 void TransferJob::setSongList(const SongListModel *model)

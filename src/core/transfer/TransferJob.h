@@ -48,10 +48,10 @@ Q_DECLARE_METATYPE(TransferReport)
 /// add or replace mode. Compact variant (`windowMode` 1): the entries of `compactEntries`
 /// into an emptied card folder.
 ///
-/// Stopping: `stopFlag` is shared with the list loaders, and the list-folder job clears it
-/// when it starts, so a stop the user gives goes through requestStop(), which also raises
-/// a flag of the run's own that only the next start() clears. start() refuses while a run
-/// is going, so a re-enabled transfer button cannot start a second one.
+/// Stopping: requestStop() ends the run after the current song and holds until the next
+/// start(); loaders that must stop with the transfer are connected to it by whoever starts
+/// them. start() refuses while a run is going, so a re-enabled transfer button cannot
+/// start a second one.
 class TransferJob final : public coop::Thread {
     Q_OBJECT
 public:
@@ -80,12 +80,6 @@ public:
 
     FileItem destinationFolder() const { return m_destinationFolder; }
     void setDestinationFolder(const FileItem &folder) { m_destinationFolder = folder; }
-    bool stopFlag() const { return m_stopFlag; }
-    /// The shared flag: setting it stops the run after the current song; clearing it does
-    /// not undo requestStop().
-    void setStopFlag(bool on) { m_stopFlag = on; }
-    /// The user's stop: sets `stopFlag` and the run's own stop, which holds until start().
-    void requestStop();
     int errorCode() const { return m_errorCode; }
     int copiedCount() const { return m_copiedCount; }
     int windowMode() const { return m_windowMode; }
@@ -148,11 +142,10 @@ private:
     coop::Task<int> sendOne(CardFormat::TransferCard &card, QString sourcePath, QByteArray title);
     void advance(CardFormat::TransferCard &card, int from);
     void fail(int systemError);
-    bool stopping() const { return m_stopFlag || stopRequested(); }
+    bool stopping() const { return stopRequested(); }
     TransferReport report() const;
 
     FileItem m_destinationFolder;
-    bool m_stopFlag = false;
     int m_errorCode = 0;
     int m_copiedCount = 0;
     int m_windowMode = 0;

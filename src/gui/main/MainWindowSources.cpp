@@ -86,7 +86,8 @@ void MainWindow::addSongFile(const FileItem &file) { m_scan->addSongFile(file); 
 void MainWindow::startDefaultListLoader()
 {
     auto *loader = new DefaultListLoader(m_songs, m_props, m_sources, AppPaths::listFolder(), this);
-    loader->cancelled = [this] { return m_transfer->transferJob()->stopFlag(); };
+    // A stop given to the transfer stops the loading too.
+    connect(m_transfer->transferJob(), &coop::Thread::stopRequestReceived, loader, &coop::Thread::requestStop);
     connect(loader, &DefaultListLoader::missingFiles, this, [] {
         Prompts::instance().beep();
         Prompts::instance().showMessage(QStringLiteral("ファイルが見つからなかった曲のチェックを外しました。"),
@@ -113,8 +114,7 @@ void MainWindow::startListFolderJob()
     job->nextFileNumber = m_props.nextFileNumber;
     ListFolderJob::Hooks &h = job->hooks;
     TransferJob *transfer = m_transfer->transferJob();
-    h.clearCancel = [transfer] { transfer->setStopFlag(false); };
-    h.cancelled = [transfer] { return transfer->stopFlag(); };
+    connect(transfer, &coop::Thread::stopRequestReceived, job, &coop::Thread::requestStop);
     h.emptySongList = [this] {
         m_cardListing->returnToSongList();
         clearList();
