@@ -13,6 +13,7 @@
 namespace bench {
 int runCommands(const QStringList &args);
 int runScan(const QStringList &args);
+int runStartup(const QStringList &args);
 }
 
 namespace {
@@ -20,6 +21,7 @@ namespace {
 const bench::Subcommand kSubcommands[] = {
     {"commands", "N    fill the main window with N rows and time each whole-list command", bench::runCommands},
     {"scan", "DIR  scan DIR into the main window as a chosen music folder", bench::runScan},
+    {"startup", "N  open the main window with an N-row default list", bench::runStartup},
 };
 
 void usage()

@@ -1,22 +1,29 @@
-// The card commands of songkite-cli: the app's transfer and a consistency check.
+// The commands of songkite-cli: the song list as the app builds it, the app's transfer, a
+// consistency check of the card and the volume table.
 
 #include "cli/CliCommands.h"
 
 #include "core/card/CardCheck.h"
+#include "core/destination/CardFolder.h"
 #include "core/destination/Destination.h"
-#include "core/transfer/TransferJob.h"
 #include "core/library/LibraryBridge.h"
 #include "core/platform/AppPaths.h"
 #include "core/platform/FileItem.h"
+#include "core/platform/VolumeTable.h"
 #include "core/prefs/Preferences.h"
 #include "core/songlist/CheckCommands.h"
-#include "core/songlist/SessionState.h"
 #include "core/songlist/Renumbering.h"
+#include "core/songlist/SessionState.h"
 #include "core/songlist/SongListModel.h"
+#include "core/sources/FolderScan.h"
+#include "core/sources/SourceRecord.h"
+#include "core/transfer/TransferJob.h"
+#include "core/transfer/TransferSetup.h"
 
 #include <QEventLoop>
-#include <QRegularExpression>
 #include <QTextStream>
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -24,27 +31,65 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-/// The preferences as the app would read them at start-up, with its defaults.
-bool addModeFromPreferences()
+/// The preferences as the app reads them at start-up, its card folder defaults filled in;
+/// whether the add box was on.
+bool readPreferences()
 {
     const preference::Placement place = preference::readPreferences(AppPaths::prefsFile(), QSize(1 << 20, 1 << 20));
-    if (preference::cardVolumeName.isEmpty())
-        preference::cardVolumeName = u"NO NAME"_s;
-    if (preference::cardFolderPath.isEmpty())
-        preference::cardFolderPath = u":PRIVATE:AU:DF:D_SD:"_s;
+    CardFolder::fillPreferenceDefaults();
     return place.addChecked;
 }
 
-FileItem cardFolder() { return FileItem::fromColonPath(preference::cardVolumeName + preference::cardFolderPath); }
-
-int usage(const QString &text)
+// Keeps one row on one line whatever a file name holds.
+QString escaped(const QString &cell)
 {
-    cliErr() << "songkite-cli: " << text << "\nTry songkite-cli --help\n";
-    cliErr().flush();
-    return 2;
+    QString text;
+    text.reserve(cell.size());
+    for (const QChar c : cell) {
+        switch (c.unicode()) {
+        case u'\\': text += u"\\\\"_s; break;
+        case u'\t': text += u"\\t"_s; break;
+        case u'\n': text += u"\\n"_s; break;
+        case u'\r': text += u"\\r"_s; break;
+        default: text += c;
+        }
+    }
+    return text;
 }
 
-bool isWholeNumber(const QString &text) { return !text.isEmpty() && text.size() <= 9 && text.toInt() >= 0 && text.front().isDigit(); }
+/// Fills `list` from music folders as the app's scan does; 0, or 1 for a missing source.
+int scanSources(const QStringList &sources, SongListModel &list)
+{
+    QList<FileItem> folders;
+    bool missing = false;
+    for (const QString &source : sources) {
+        const FileItem item(source);
+        if (!item.exists()) {
+            cliErr() << "songkite-cli: no such source: " << source << '\n';
+            missing = true;
+        } else if (!item.isFolder()) {
+            cliErr() << "songkite-cli: not a music folder: " << source << '\n';
+            missing = true;
+        }
+        folders.append(item);
+    }
+    if (missing)
+        return 1;
+
+    SessionState props;
+    SourceRecord record;
+    FolderScan scan(&list, &props, &record);
+    QEventLoop loop;
+    QObject::connect(&scan, &FolderScan::busyChanged, &loop, [&loop](bool busy) {
+        if (!busy)
+            loop.quit();
+    });
+    for (const FileItem &folder : std::as_const(folders))
+        scan.scanMusicFolder(folder);
+    if (scan.isBusy())
+        loop.exec();
+    return 0;
+}
 
 void drawProgress(int handled, int maximum)
 {
@@ -57,82 +102,66 @@ void drawProgress(int handled, int maximum)
 
 } // namespace
 
-int transferCommand(QStringList args)
+QTextStream &cliOut()
 {
-    bool add = addModeFromPreferences();
-    QString to;
-    bool shuffle = false;
-    QStringList sources;
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        auto value = [&args, &a]() -> std::optional<QString> {
-            if (args.isEmpty())
-                return std::nullopt;
-            Q_UNUSED(a);
-            return args.takeFirst();
-        };
-        if (a == u"--to"_s) {
-            const auto v = value();
-            if (!v || v->isEmpty())
-                return usage(u"--to needs a FOLDER"_s);
-            to = *v;
-        } else if (a == u"--add"_s) {
-            add = true;
-        } else if (a == u"--replace"_s) {
-            add = false;
-        } else if (a == u"--shuffle"_s) {
-            shuffle = true;
-        } else if (a == u"--keep-space"_s) {
-            const auto v = value();
-            if (!v || !isWholeNumber(*v))
-                return usage(u"--keep-space needs a whole number of MB"_s);
-            preference::keepFreeMB = v->toInt();
-        } else if (a == u"--title-order"_s) {
-            const auto v = value();
-            static const QRegularExpression digits(u"^[0-3]{3}$"_s);
-            if (!v || !digits.match(*v).hasMatch())
-                return usage(u"--title-order needs three digits from 0 to 3"_s);
-            preference::titlePartOrder = *v;
-        } else if (a == u"--title-bytes"_s) {
-            const auto v = value();
-            const QStringList parts = v ? v->split(u',') : QStringList();
-            if (parts.size() != 3 || !std::all_of(parts.cbegin(), parts.cend(), isWholeNumber))
-                return usage(u"--title-bytes needs T,A,B"_s);
-            preference::titleNameBytes = parts[0].toInt();
-            preference::titleArtistBytes = parts[1].toInt();
-            preference::titleAlbumBytes = parts[2].toInt();
-        } else if (a == u"--patch-bitrate"_s) {
-            preference::bitratePatchMode = 1;
-        } else if (a == u"--no-patch-bitrate"_s) {
-            preference::bitratePatchMode = 0;
-        } else if (a.startsWith(u"--"_s)) {
-            return usage(u"unknown option: "_s + a);
-        } else {
-            sources << a;
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream &cliErr()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+int songsCommand(const SongsArguments &args)
+{
+    SongListModel list;
+    if (const int code = scanSources(args.sources, list))
+        return code;
+
+    QString text;
+    for (const SongRow &row : list.rows()) {
+        for (const QString &cell : row.cells)
+            text += escaped(cell) + u'\t';
+        text += row.checked ? u"1\n"_s : u"0\n"_s;
+        if (text.size() > 1 << 16) {
+            cliOut() << text;
+            text.clear();
         }
     }
-    if (sources.isEmpty())
-        return usage(u"transfer needs at least one SOURCE"_s);
+    cliOut() << text;
+    cliOut().flush();
+    return 0;
+}
 
-    const FileItem folder = to.isEmpty() ? cardFolder() : FileItem(to);
+int transferCommand(const TransferArguments &args)
+{
+    const bool addChecked = readPreferences();
+    const bool add = args.add.value_or(addChecked);
+    const FileItem folder = args.destination.isEmpty() ? FileItem::fromColonPath(CardFolder::colonPath())
+                                                       : FileItem(args.destination);
     if (folder.isNull() || !folder.exists() || !folder.isFolder()) {
         cliErr() << "songkite-cli: no such destination folder: "
-                 << (to.isEmpty() ? preference::cardVolumeName + preference::cardFolderPath : to) << '\n';
+                 << (args.destination.isEmpty() ? CardFolder::colonPath() : args.destination) << '\n';
         cliErr().flush();
         return 1;
     }
 
     SongListModel list;
-    if (const int code = scanSources(sources, list))
+    if (const int code = scanSources(args.sources, list))
         return code;
+
+    TransferOptions options = TransferSetup::fromPreferences(
+        add ? TransferOptions::Mode::Add : TransferOptions::Mode::Replace, folder, args.overrides);
 
     SessionState props;
     props.destinationFolder = folder;
     Renumbering renumber(&list);
     CheckCommands checks(&list, &renumber, props);
     Destination destination(&props);
-    if (shuffle) {
-        checks.roomToFill = [&destination] { return destination.shuffleRoom(); };
+    if (args.shuffle) {
+        checks.roomToFill = [&destination, &options] { return destination.shuffleRoom(options.keepFreeMB); };
         checks.pressNumberHeading = [&list, &renumber] {
             list.sort(0, Qt::DescendingOrder);
             renumber.start();
@@ -146,16 +175,11 @@ int transferCommand(QStringList args)
     int checked = 0;
     for (int r = 0; r < list.rowCount(); ++r)
         checked += list.isChecked(r);
+    options.progressMaximum = checked;
 
     TransferJob thread;
-    thread.setFreeSpaceQuery([](const QString &volume) {
-        return LibraryBridge::instance().call(u"gFreeSpace"_s, {volume});
-    });
-    thread.setDestinationFolder(folder);
+    thread.setOptions(std::move(options));
     thread.setSongList(&list);
-    thread.setAddMode(add);
-    thread.setClearFirst(!add);
-    thread.setProgressMaximum(checked);
     const bool terminal = isatty(STDOUT_FILENO);
     if (terminal)
         QObject::connect(&thread, &TransferJob::progressChanged, &thread, drawProgress);
@@ -175,26 +199,37 @@ int transferCommand(QStringList args)
     return wentThrough ? 0 : 1;
 }
 
-int checkCommand(QStringList args)
+int checkCommand(const CheckArguments &args)
 {
-    if (args.size() > 1)
-        return usage(u"check takes at most one FOLDER"_s);
     QString folder;
-    if (args.isEmpty()) {
-        addModeFromPreferences();
-        const FileItem card = cardFolder();
+    if (!args.folder) {
+        readPreferences();
+        const FileItem card = FileItem::fromColonPath(CardFolder::colonPath());
         if (card.isNull()) {
-            cliErr() << "songkite-cli: no card volume \"" << preference::cardVolumeName << "\"\n";
+            cliErr() << "songkite-cli: no card volume \"" << CardFolder::volumeName() << "\"\n";
             cliErr().flush();
             return 1;
         }
         folder = card.posixPath();
     } else {
-        folder = args.first();
+        folder = *args.folder;
     }
     const QStringList findings = CardFormat::checkCardFolder(folder);
     for (const QString &line : findings)
         cliOut() << line << '\n';
     cliOut().flush();
     return findings.isEmpty() ? 0 : 1;
+}
+
+int volumesCommand()
+{
+    const QList<Volume> all = VolumeTable::instance().volumes();
+    for (const Volume &v : all) {
+        cliOut() << v.name << '\t' << v.mountPoint << '\t'
+                 << (v.freeBytes < 0 ? QString() : LibraryBridge::megabytes(v.freeBytes)) << '\t'
+                 << (v.capacityBytes < 0 ? QString() : LibraryBridge::megabytes(v.capacityBytes)) << '\t'
+                 << (v.ejectable ? "true" : "false") << '\n';
+    }
+    cliOut().flush();
+    return 0;
 }

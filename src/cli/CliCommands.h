@@ -1,16 +1,16 @@
 #pragma once
 
-#include <QStringList>
+// The commands of songkite-cli, each run with its parsed arguments; each returns the exit
+// status (0 or 1: bad usage never gets here).
+
+#include "cli/CliArguments.h"
 
 class QTextStream;
-class SongListModel;
 
-/// Fills `list` from music folders as the app's scan does; 0, 1 (a missing source) or 2.
-int scanSources(const QStringList &sources, SongListModel &list);
 QTextStream &cliOut();
 QTextStream &cliErr();
 
-/// `transfer [OPTIONS] SOURCE...`
-int transferCommand(QStringList args);
-/// `check [FOLDER]`
-int checkCommand(QStringList args);
+int songsCommand(const SongsArguments &args);
+int transferCommand(const TransferArguments &args);
+int checkCommand(const CheckArguments &args);
+int volumesCommand();

@@ -1,19 +1,10 @@
 // songkite-cli: the program's core from the command line, without windows.
 
-#include "core/platform/FileItem.h"
-#include "core/platform/VolumeTable.h"
-#include "core/library/LibraryBridge.h"
-#include "core/songlist/SessionState.h"
-#include "core/songlist/SongListModel.h"
-#include "core/sources/FolderScan.h"
-#include "core/sources/SourceRecord.h"
+#include "cli/CliArguments.h"
 #include "cli/CliCommands.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QTextStream>
-
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -53,113 +44,6 @@ Commands:
 Exit status: 0 on success, 1 on an error (message on standard error), 2 on bad usage.
 )"_s;
 
-QTextStream &out()
-{
-    static QTextStream s(stdout);
-    return s;
-}
-
-QTextStream &err()
-{
-    static QTextStream s(stderr);
-    return s;
-}
-
-// Keeps one row on one line whatever a file name holds.
-QString escaped(const QString &cell)
-{
-    QString text;
-    text.reserve(cell.size());
-    for (const QChar c : cell) {
-        switch (c.unicode()) {
-        case u'\\': text += u"\\\\"_s; break;
-        case u'\t': text += u"\\t"_s; break;
-        case u'\n': text += u"\\n"_s; break;
-        case u'\r': text += u"\\r"_s; break;
-        default: text += c;
-        }
-    }
-    return text;
-}
-
-} // namespace
-
-int scanSources(const QStringList &sources, SongListModel &list)
-{
-    if (sources.isEmpty()) {
-        err() << "songkite-cli: at least one SOURCE is needed\n";
-        return 2;
-    }
-    QList<FileItem> folders;
-    bool missing = false;
-    for (const QString &source : sources) {
-        const FileItem item(source);
-        if (!item.exists()) {
-            err() << "songkite-cli: no such source: " << source << '\n';
-            missing = true;
-        } else if (!item.isFolder()) {
-            err() << "songkite-cli: not a music folder: " << source << '\n';
-            missing = true;
-        }
-        folders.append(item);
-    }
-    if (missing)
-        return 1;
-
-    SessionState props;
-    SourceRecord record;
-    FolderScan scan(&list, &props, &record);
-    QEventLoop loop;
-    QObject::connect(&scan, &FolderScan::busyChanged, &loop, [&loop](bool busy) {
-        if (!busy)
-            loop.quit();
-    });
-    for (const FileItem &folder : std::as_const(folders))
-        scan.scanMusicFolder(folder);
-    if (scan.isBusy())
-        loop.exec();
-    return 0;
-}
-
-QTextStream &cliOut() { return out(); }
-QTextStream &cliErr() { return err(); }
-
-namespace {
-
-int songs(const QStringList &sources)
-{
-    SongListModel list;
-    if (const int code = scanSources(sources, list))
-        return code;
-
-    QString text;
-    for (const SongRow &row : list.rows()) {
-        for (const QString &cell : row.cells)
-            text += escaped(cell) + u'\t';
-        text += row.checked ? u"1\n"_s : u"0\n"_s;
-        if (text.size() > 1 << 16) {
-            out() << text;
-            text.clear();
-        }
-    }
-    out() << text;
-    out().flush();
-    return 0;
-}
-
-int volumes()
-{
-    const QList<Volume> all = VolumeTable::instance().volumes();
-    for (const Volume &v : all) {
-        out() << v.name << '\t' << v.mountPoint << '\t'
-              << (v.freeBytes < 0 ? QString() : LibraryBridge::megabytes(v.freeBytes)) << '\t'
-              << (v.capacityBytes < 0 ? QString() : LibraryBridge::megabytes(v.capacityBytes)) << '\t'
-              << (v.ejectable ? "true" : "false") << '\n';
-    }
-    out().flush();
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -171,28 +55,35 @@ int main(int argc, char **argv)
     args.removeFirst();
 
     if (args.isEmpty()) {
-        err() << kHelp;
+        cliErr() << kHelp;
         return 2;
     }
     const QString command = args.takeFirst();
     if (command == u"--help"_s || command == u"-h"_s || command == u"help"_s) {
-        out() << kHelp;
-        out().flush();
+        cliOut() << kHelp;
+        cliOut().flush();
         return 0;
     }
     if (command == u"--version"_s) {
-        out() << QCoreApplication::applicationVersion() << '\n';
-        out().flush();
+        cliOut() << QCoreApplication::applicationVersion() << '\n';
+        cliOut().flush();
         return 0;
     }
-    if (command == u"songs"_s)
-        return songs(args);
-    if (command == u"transfer"_s)
-        return transferCommand(args);
-    if (command == u"check"_s)
-        return checkCommand(args);
-    if (command == u"volumes"_s && args.isEmpty())
-        return volumes();
-    err() << "songkite-cli: unknown command: " << command << "\nTry songkite-cli --help\n";
-    return 2;
+    try {
+        if (command == u"songs"_s)
+            return songsCommand(parseSongsArguments(args));
+        if (command == u"transfer"_s)
+            return transferCommand(parseTransferArguments(args));
+        if (command == u"check"_s)
+            return checkCommand(parseCheckArguments(args));
+        if (command == u"volumes"_s) {
+            parseVolumesArguments(args);
+            return volumesCommand();
+        }
+        throw UsageError{u"unknown command: "_s + command};
+    } catch (const UsageError &error) {
+        cliErr() << "songkite-cli: " << error.message << "\nTry songkite-cli --help\n";
+        cliErr().flush();
+        return 2;
+    }
 }

@@ -81,6 +81,22 @@ private slots:
         QVERIFY(!QFile::exists(m_card + u"/SDS_0000.3G2"_s));
     }
 
+    void commandLineOverThePreferences()
+    {
+        // The preferences add and keep more room than any card has; the command line
+        // replaces and keeps none, and a zero it gives is a value, not "unset".
+        QStringList fields(20);
+        fields[18] = u"999999999"_s;
+        fields[19] = u"1"_s;
+        QVERIFY(writeFile(m_tmp->path() + u"/prefs/jp.songkite.songkite.prefs"_s, (fields.join(u'\t') + u"\t\n"_s).toUtf8()));
+        QVERIFY(writeFile(m_card + u"/SDS_0042.3G2"_s, "old"));
+        const Run r = run({u"transfer"_s, u"--replace"_s, u"--keep-space"_s, u"0"_s, m_music});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, u"3曲転送しました \n"_s);
+        QVERIFY(!QFile::exists(m_card + u"/SDS_0042.3G2"_s));
+        QVERIFY(QFile::exists(m_card + u"/SDS_0002.3G2"_s));
+    }
+
     void checkReportsAMissingSong()
     {
         QCOMPARE(run({u"transfer"_s, u"--replace"_s, u"--to"_s, m_card, m_music}).code, 0);
@@ -111,6 +127,44 @@ private slots:
         QCOMPARE(r.code, code);
         QVERIFY(!r.err.isEmpty());
         QCOMPARE(QDir(m_card).entryList(QDir::Files), QStringList());
+    }
+
+    void badOptionValues_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("named");
+        const QString keep = u"--keep-space"_s;
+        const QString bytes = u"--title-bytes"_s;
+        QTest::newRow("a number with a unit") << QStringList{keep, u"999999x"_s} << keep;
+        QTest::newRow("a negative number") << QStringList{keep, u"-1"_s} << keep;
+        QTest::newRow("an empty number") << QStringList{keep, QString()} << keep;
+        QTest::newRow("a number past nine digits") << QStringList{keep, u"1000000000"_s} << keep;
+        QTest::newRow("a blank before the number") << QStringList{keep, u" 5"_s} << keep;
+        QTest::newRow("全角の数字") << QStringList{keep, u"１２"_s} << keep;
+        QTest::newRow("a given value after a good one") << QStringList{keep, u"5"_s, keep, u"5MB"_s} << keep;
+        QTest::newRow("one of three bytes is no number") << QStringList{bytes, u"20,10,1x"_s} << bytes;
+        QTest::newRow("two bytes of three") << QStringList{bytes, u"20,10"_s} << bytes;
+        QTest::newRow("an empty byte count") << QStringList{bytes, u"20,,20"_s} << bytes;
+        QTest::newRow("a negative byte count") << QStringList{bytes, u"20,-10,30"_s} << bytes;
+        QTest::newRow("an order with a line break")
+            << QStringList{u"--title-order"_s, u"123\n"_s} << u"--title-order"_s;
+        QTest::newRow("an empty destination") << QStringList{u"--to"_s, QString()} << u"--to"_s;
+        QTest::newRow("a value for a switch") << QStringList{u"--add=1"_s} << u"--add"_s;
+    }
+    void badOptionValues()
+    {
+        // Accepted, each of these would replace the card's songs.
+        QFETCH(QStringList, options);
+        QFETCH(QString, named);
+        QVERIFY(writeFile(m_card + u"/SDS_0000.3G2"_s, "old"));
+        const Run r = run(QStringList{u"transfer"_s, u"--replace"_s} + options + QStringList{m_music});
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.out, QString());
+        QVERIFY2(r.err.startsWith(u"songkite-cli: "_s + named), qPrintable(r.err));
+        QVERIFY2(r.err.endsWith(u"\nTry songkite-cli --help\n"_s), qPrintable(r.err));
+        QCOMPARE(r.err.count(u'\n'), 2);
+        QCOMPARE(QDir(m_card).entryList(QDir::Files), QStringList{u"SDS_0000.3G2"_s});
+        QCOMPARE(readFile(m_card + u"/SDS_0000.3G2"_s), QByteArray("old"));
     }
 
 private:

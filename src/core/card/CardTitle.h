@@ -32,7 +32,7 @@ struct TitleOrder {
     qint64 artistBudget = 0;
     qint64 albumBudget = 0;
 
-    /// `titlePartOrder` and the three `titleView...Cnt` preferences.
+    /// `titlePartOrder` and the three title byte budgets of the preferences.
     static TitleOrder fromPreferences();
 };
 

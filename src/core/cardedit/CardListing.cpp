@@ -10,26 +10,10 @@
 
 using namespace Qt::StringLiterals;
 
-class CardListing::Lister final : public coop::Thread {
-public:
-    explicit Lister(CardListing *owner) : coop::Thread(owner), m_owner(owner) {}
-
-protected:
-    coop::Task<> run() override { co_await m_owner->list(); }
-
-private:
-    CardListing *m_owner;
-};
-
 CardListing::CardListing(SongListModel *songs, SessionState &props, QObject *parent)
-    : QObject(parent), m_songs(songs), m_props(props), m_lister(new Lister(this))
+    : coop::Thread(parent), m_songs(songs), m_props(props)
 {
-    connect(m_lister, &coop::Thread::finished, this, &CardListing::listed);
 }
-
-CardListing::~CardListing() = default;
-
-bool CardListing::isListing() const { return m_lister->isRunning(); }
 
 QString CardListing::dateCell(const QDateTime &time) { return time.toString(u"yyyyMMddHHmm"_s); }
 
@@ -39,16 +23,14 @@ void CardListing::listCard()
     cardListingMode = true;
     if (entering)
         emit modeChanged(true);
-    showCardList();
+    start();
 }
-
-void CardListing::showCardList() { m_lister->start(); }
 
 void CardListing::returnToSongList()
 {
     if (!cardListingMode)
         return;
-    m_lister->stop();
+    stop();
     cardListingMode = false;
     if (m_songs) {
         m_songs->setHeaderData(1, Qt::Horizontal, SongListModel::defaultHeading(1));
@@ -59,7 +41,7 @@ void CardListing::returnToSongList()
     emit modeChanged(false);
 }
 
-coop::Task<> CardListing::list()
+coop::Task<> CardListing::run()
 {
     if (!m_songs)
         co_return;
@@ -108,6 +90,10 @@ coop::Task<> CardListing::list()
         m_props.checkedSizeKB = totalBytes / 1024;
         emit totalsChanged();
         co_await coop::yield();
+        if (stopRequested()) {
+            complete = false;
+            break;
+        }
     }
     if (complete)
         m_songs->sort(3, Qt::DescendingOrder); // the latest first: the card's order

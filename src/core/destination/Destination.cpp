@@ -136,7 +136,7 @@ void Destination::cardBoxClicked(bool on)
     setCapacityVisible(true);
     if (m_props->cardMusicFolder.isNull()) {
         // Only a card folder that is there becomes the destination.
-        const FileItem card = cardFolder(QString::fromUtf16(kCardFolderPath));
+        const FileItem card = cardFolder(QString::fromUtf16(CardFolder::kDefaultFolderPath));
         if (!card.isNull() && card.isFolder()) {
             m_props->cardMusicFolder = card;
             m_props->destinationSizeKB = folderSize(card);
@@ -173,7 +173,9 @@ void Destination::chooseFolder()
                         : QString());
 }
 
-qint64 Destination::shuffleRoom()
+qint64 Destination::shuffleRoom() { return shuffleRoom(preference::keepFreeMB); }
+
+qint64 Destination::shuffleRoom(int keepFreeMB)
 {
     measureDestination();
     showCapacity();
@@ -181,7 +183,7 @@ qint64 Destination::shuffleRoom()
     if (size < 0)
         return 0;
     m_props->destinationSizeKB = size;
-    return m_props->destinationSizeKB + m_props->diskFreeSpace - qint64(preference::keepFreeMB) * 1000;
+    return m_props->destinationSizeKB + m_props->diskFreeSpace - qint64(keepFreeMB) * 1000;
 }
 
 void Destination::setDestinationText(const QString &text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/destination/CardFolder.h"
 #include "core/platform/Coop.h"
 #include "core/platform/FileItem.h"
 
@@ -20,7 +21,6 @@ public:
     explicit Destination(SessionState *props, QObject *parent = nullptr);
     ~Destination() override;
 
-    static constexpr char16_t kCardFolderPath[] = u":PRIVATE:AU:DF:D_SD:";
     static constexpr char16_t kCardPrefix[] = u"転送可能領域  ";
     static constexpr char16_t kChosenPrefix[] = u"利用転送可能領域 > ";
 
@@ -44,7 +44,7 @@ public:
     /// Card detection: makes the card folder `volume + folderPath` the destination when it
     /// exists, else says in the destination label what is missing. The search thread uses
     /// the fixed card path; the open sequence uses the one in the preferences.
-    void searchCard(const QString &folderPath = QString::fromUtf16(kCardFolderPath));
+    void searchCard(const QString &folderPath = QString::fromUtf16(CardFolder::kDefaultFolderPath));
     /// Starts the card search thread (a running search starts over).
     void startCardSearch();
     CardSearch *searchThread() const { return m_search; }
@@ -57,6 +57,8 @@ public:
     /// The room the shuffle fills, in kilobytes: refreshes the disk figures and the labels,
     /// measures the destination folder into destinationSizeKB and gives
     /// destinationSizeKB + diskFreeSpace - keepFreeMB x 1000; 0 without a destination folder.
+    qint64 shuffleRoom(int keepFreeMB);
+    /// The same with the preferences' space to keep.
     qint64 shuffleRoom();
 
     // What the window shows.

@@ -46,8 +46,7 @@ void FolderScan::chooseMusicFolder()
     const QString chosen = Prompts::instance().chooseFolder(u"曲フォルダの選択"_s, u"選択"_s);
     if (chosen.isEmpty())
         return;
-    if (returnToSongList)
-        returnToSongList();
+    emit songListNeeded();
     scanMusicFolder(FileItem(chosen));
 }
 
@@ -102,8 +101,7 @@ coop::Task<> FolderScan::run()
             break;
         case Job::Kind::Recount:
             flush();
-            if (recountTotals)
-                recountTotals();
+            emit totalsNeedRecount();
             break;
         }
         co_await coop::yield();
@@ -123,8 +121,7 @@ coop::Task<> FolderScan::recordAndWalk(FileItem folder)
     const Place place{folder.colonPath(), folder.name(), parent.isNull() ? QString() : parent.name()};
     co_await scanFolder(folder, place);
     flush();
-    if (recountTotals)
-        recountTotals();
+    emit totalsNeedRecount();
     emit hiddenColumnsReset();
 }
 

@@ -7,8 +7,6 @@
 #include <QList>
 #include <QPointer>
 
-#include <functional>
-
 struct SessionState;
 class SongListModel;
 class SourceRecord;
@@ -22,11 +20,6 @@ class FolderScan final : public coop::Thread {
     Q_OBJECT
 public:
     FolderScan(SongListModel *songs, SessionState *props, SourceRecord *record, QObject *parent = nullptr);
-
-    /// The full recount of the status totals, run after each scanned folder and each drop.
-    std::function<void()> recountTotals;
-    /// Brings the list back from the card listing before a scan chosen in the chooser.
-    std::function<void()> returnToSongList;
 
     /// Asks for a folder and scans it (nothing but closing the popup when cancelled).
     void chooseMusicFolder();
@@ -52,6 +45,12 @@ signals:
     void busyChanged(bool busy);
     /// The song list's path and source columns are to be hidden again.
     void hiddenColumnsReset();
+    /// A folder was scanned or a drop added: the status totals are to be recounted in full,
+    /// before the scan goes on.
+    void totalsNeedRecount();
+    /// A folder was chosen in the chooser: the song list is to come back from the card
+    /// listing before the scan adds to it.
+    void songListNeeded();
 
 protected:
     coop::Task<> run() override;

@@ -71,14 +71,15 @@ bool saveSongList(const QString &listFolder, const QString &name, const QList<So
 } // namespace SongListFile
 
 DefaultListLoader::DefaultListLoader(SongListModel *songs, SessionState &props, SourceRecord *sources, QString listFolder,
-                           QObject *parent)
-    : coop::Thread(parent), m_songs(songs), m_props(props), m_sources(sources), m_listFolder(std::move(listFolder))
+                                     QString fileName, QObject *parent)
+    : coop::Thread(parent), m_songs(songs), m_props(props), m_sources(sources), m_listFolder(std::move(listFolder)),
+      m_fileName(std::move(fileName))
 {
 }
 
-void DefaultListLoader::collectRows(const QString &text)
+DataList DefaultListLoader::collectRows(const QString &text)
 {
-    collected = DataList();
+    DataList collected;
     for (const QStringList &f : SongListFile::records(text)) {
         if (f[0].isEmpty())
             continue;
@@ -90,23 +91,26 @@ void DefaultListLoader::collectRows(const QString &text)
         collected.setLastRowCell(5, SongListFile::kDefaultSource);
         collected.setLastRowCell(6, f[2]);
     }
+    return collected;
 }
 
 coop::Task<> DefaultListLoader::run()
 {
-    QFile file(m_listFolder + u'/' + (fileName.isEmpty() ? SongListFile::kDefaultList : fileName));
+    m_listRead = false;
+    QFile file(m_listFolder + u'/' + (m_fileName.isEmpty() ? SongListFile::kDefaultList : m_fileName));
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         co_return;
     const QString text = QString::fromUtf8(file.readAll());
     file.close();
-    listRead = true;
-    collectRows(text);
+    m_listRead = true;
+    const DataList collected = collectRows(text);
     co_await coop::yield();
     if (m_sources)
         m_sources->appendSource(SongListFile::kDefaultSource);
 
+    emit rowsArriving(true);
     bool missing = false;
-    int d = 1;
+    int number = 1;
     QList<SongRow> batch;
     auto flush = [this, &batch] {
         if (m_songs)
@@ -119,7 +123,7 @@ coop::Task<> DefaultListLoader::run()
         const FileItem item = ColonPathResolver::resolve(collected.cell(i, 4));
         const bool exists = !item.isNull() && item.exists();
         SongRow row;
-        row.cells[SongRow::Number] = QString::number(d) + u' ';
+        row.cells[SongRow::Number] = QString::number(number) + u' ';
         row.cells[SongRow::Title] = collected.cell(i, 0);
         row.cells[SongRow::Artist] = u' ' + collected.cell(i, 1);
         row.cells[SongRow::Album] = u' ' + collected.cell(i, 2);
@@ -129,7 +133,7 @@ coop::Task<> DefaultListLoader::run()
         row.checked = collected.cell(i, 6) == u"1"_s && exists;
         missing = missing || !exists;
         batch.append(row);
-        ++d;
+        ++number;
         // Rows reach the list in batches: one insertion per turn, not one per row.
         if (batch.size() >= 256) {
             flush();
@@ -137,7 +141,8 @@ coop::Task<> DefaultListLoader::run()
         }
     }
     flush();
-    m_props.nextFileNumber = d;
+    emit rowsArriving(false);
+    m_props.nextFileNumber = number;
     if (missing)
         emit missingFiles();
 }

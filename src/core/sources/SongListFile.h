@@ -12,8 +12,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 class SongListModel;
 class SourceRecord;
 struct SessionState;
@@ -39,30 +37,33 @@ bool saveSongList(const QString &listFolder, const QString &name, const QList<So
 
 /// Loads an own list (the default list when `fileName` is empty) into the song list at
 /// start-up. Rows whose song file is missing come in unchecked, and `missingFiles` tells.
+/// requestStop() ends the loading between rows; the rows read so far stay.
 class DefaultListLoader final : public coop::Thread {
     Q_OBJECT
 public:
     DefaultListLoader(SongListModel *songs, SessionState &props, SourceRecord *sources, QString listFolder,
-                 QObject *parent = nullptr);
+                      QString fileName = QString(), QObject *parent = nullptr);
 
-    QString fileName;
-    DataList collected;
     /// The list file was found and read.
-    bool listRead = false;
-
-    /// Parses a list's text into `collected`.
-    void collectRows(const QString &text);
+    bool listRead() const { return m_listRead; }
 
 signals:
     /// At least one listed song file was not found; its row was unchecked.
     void missingFiles();
+    /// Rows are about to come in (true) or are all in (false): the window hides the song
+    /// list meanwhile, so it is not redrawn for every batch.
+    void rowsArriving(bool arriving);
 
 protected:
     coop::Task<> run() override;
 
 private:
+    static DataList collectRows(const QString &text);
+
     QPointer<SongListModel> m_songs;
     SessionState &m_props;
     QPointer<SourceRecord> m_sources;
     QString m_listFolder;
+    QString m_fileName;
+    bool m_listRead = false;
 };

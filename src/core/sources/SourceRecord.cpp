@@ -42,19 +42,19 @@ void SourceRecord::clear()
 
 void SourceRecord::hide()
 {
-    if (m_visible && mode == 1) {
+    if (m_visible && m_armed) {
         m_visible = false;
         emit hideRequested();
-        mode = 0;
-    } else if (m_visible && mode == 0) {
-        mode = 1;
+        m_armed = false;
+    } else if (m_visible) {
+        m_armed = true;
     }
 }
 
 void SourceRecord::open()
 {
     selectionChanges = 0;
-    if (mode != 0 || m_rows.size() < 3)
+    if (m_armed || m_rows.size() < 3)
         return;
     m_visible = true;
     if (pickedRow < 0 || pickedRow >= m_rows.size())

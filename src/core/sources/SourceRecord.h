@@ -12,8 +12,8 @@ class SongListModel;
 /// (newest first, with one empty row from the start or the last clear), and the popup's
 /// state. The popup widget (SourcePopup) and the label only show what this holds.
 ///
-/// Popup states: closed (mode 0) -> open (mode 0, visible) -> armed (mode 1, visible) ->
-/// closed by the next hide(), which raises hideRequested.
+/// Popup states: closed -> open (visible) -> armed (visible) -> closed by the next hide(),
+/// which raises hideRequested.
 class SourceRecord final : public QObject {
     Q_OBJECT
 public:
@@ -35,14 +35,16 @@ public:
     void clear();
 
     // The popup.
-    int mode = 0;        ///< 1 once armed: the next hide() closes it
+    /// The open popup was armed: the next hide() closes it, and a click in the box does
+    /// not open it again meanwhile.
+    bool isArmed() const { return m_armed; }
     int selectionChanges = 0;  ///< changes of the popup's selected row since it was opened
     int pickedRow = 0; ///< the row picked last, selected again at each opening
     bool isVisible() const { return m_visible; }
     /// The popup's selected row, -1 for none.
     int currentRow() const { return m_currentRow; }
 
-    /// SourcePopup.hide: closes an armed popup, arms an open one.
+    /// Closes an armed popup, arms an open one; nothing when it is closed.
     void hide();
     /// A mouse-down in the source box: opens the popup when it is closed and holds at
     /// least two sources, and selects the row picked last without selecting song rows.
@@ -72,6 +74,7 @@ private:
     QString m_label;
     QStringList m_rows{QString()};
     bool m_visible = false;
+    bool m_armed = false;
     int m_currentRow = -1;
     SongListModel *m_songs = nullptr;
     QItemSelectionModel *m_selection = nullptr;

@@ -4,7 +4,6 @@
 #include "core/card/CardTitle.h"
 #include "core/transfer/TransferCard.h"
 #include "core/transfer/CardClearing.h"
-#include "core/prefs/Preferences.h"
 #include "core/songlist/SongListModel.h"
 
 #include <chrono>
@@ -13,9 +12,6 @@ using namespace Qt::StringLiterals;
 using CardFormat::TransferCard;
 
 namespace {
-
-// What sendOne tells its loop.
-enum class Step { Go, GoCopied, Stop };
 
 constexpr int kTicksPerSecond = 60;
 
@@ -37,7 +33,6 @@ TransferJob::TransferJob(QObject *parent) : coop::Thread(parent)
 {
     setCopyFunction({});
     setFlushFunction({});
-    setFreeSpaceQuery({});
     setSourceResolver({});
 }
 
@@ -48,6 +43,9 @@ bool TransferJob::start()
     if (isRunning())
         return false;
     m_errorCode = 0;
+    m_run = m_options;
+    if (!m_run.freeSpace)
+        m_run.freeSpace = &TransferJob::volumeFreeSpace;
     coop::Thread::start();
     return true;
 }
@@ -74,22 +72,23 @@ coop::Task<> TransferJob::run()
     const QDateTime now = QDateTime::currentDateTime();
     m_lastSongTime = now.addMSecs(-now.time().msec());
 
-    if (!m_destinationFolder.isFolder()) {
+    const FileItem &folder = m_run.destinationFolder;
+    if (!folder.isFolder()) {
         fail(ENOENT);
     } else {
-        if (m_clearFirst)
+        if (m_run.clearFirst)
             co_await clearFolder();
-        if (m_windowMode == 1) {
+        if (m_run.mode == TransferOptions::Mode::Compact) {
             co_await sendCompactEntries();
         } else {
-            if (m_addMode)
-                m_lastSongTime = earliestSongTime();
+            if (m_run.mode == TransferOptions::Mode::Add)
+                m_lastSongTime = earliestSongTime(folder);
             co_await sendCheckedRows();
         }
         // Songs are written without waiting for the device; the run is only reported once
         // the card has them, and a late failure makes it a failed run.
         if (m_copiedCount > 0 && m_ending != TransferReport::Ending::Failed) {
-            if (const int err = m_flush(m_destinationFolder); err != 0 && err != EROFS && err != EINVAL)
+            if (const int err = m_flush(folder); err != 0 && err != EROFS && err != EINVAL)
                 fail(err);
         }
     }
@@ -100,9 +99,10 @@ coop::Task<> TransferJob::run()
 
 coop::Task<> TransferJob::clearFolder()
 {
-    const QStringList &suffixes =
-        m_windowMode == 1 ? CardFormat::compactSuffixes() : CardFormat::replaceAllSuffixes();
-    const QList<FileItem> items = m_destinationFolder.entries();
+    const QStringList &suffixes = m_run.mode == TransferOptions::Mode::Compact
+        ? CardFormat::compactSuffixes()
+        : CardFormat::replaceAllSuffixes();
+    const QList<FileItem> items = m_run.destinationFolder.entries();
     for (const FileItem &item : items) {
         // A file that refuses stays; the run writes around it (its number is skipped, a
         // surviving management file is written anew).
@@ -114,10 +114,11 @@ coop::Task<> TransferJob::clearFolder()
 
 coop::Task<> TransferJob::sendCheckedRows()
 {
-    TransferCard card(m_destinationFolder, m_addMode ? TransferCard::MgrMode::Keep : TransferCard::MgrMode::Fresh);
+    const bool add = m_run.mode == TransferOptions::Mode::Add;
+    TransferCard card(m_run.destinationFolder, add ? TransferCard::MgrMode::Keep : TransferCard::MgrMode::Fresh);
     advance(card, 0);
 
-    int maximum = m_progressMaximum;
+    int maximum = m_run.progressMaximum;
     if (maximum < 0) {
         maximum = 0;
         for (int r = 0; m_model && r < m_model->rowCount(); ++r)
@@ -131,11 +132,12 @@ coop::Task<> TransferJob::sendCheckedRows()
             continue;
         }
         const QString path = m_model->cell(r, SongRow::Path);
-        const QByteArray title = CardFormat::makeCardTitle(CardFormat::textsFromRow(
-            m_model->cell(r, SongRow::Title), m_model->cell(r, SongRow::Artist),
-            m_model->cell(r, SongRow::Album)));
-        const int step = co_await sendOne(card, path, title);
-        if (step == int(Step::Stop) || stopping())
+        const QByteArray title = CardFormat::makeCardTitle(
+            CardFormat::textsFromRow(m_model->cell(r, SongRow::Title), m_model->cell(r, SongRow::Artist),
+                                     m_model->cell(r, SongRow::Album)),
+            m_run.titleOrder);
+        const Step step = co_await sendOne(card, path, title);
+        if (step == Step::Stop || stopping())
             break;
         ++handled;
         emit progressChanged(handled, maximum);
@@ -145,11 +147,12 @@ coop::Task<> TransferJob::sendCheckedRows()
 
 coop::Task<> TransferJob::sendCompactEntries()
 {
-    TransferCard card(m_destinationFolder, TransferCard::MgrMode::Fresh);
+    TransferCard card(m_run.destinationFolder, TransferCard::MgrMode::Fresh);
     advance(card, 0);
 
     const QStringList entries = m_compactEntries;
-    int maximum = m_progressMaximum;
+    const int useLibraryInfo = m_run.compactEntriesUseLibraryInfo ? 1 : 0;
+    int maximum = m_run.progressMaximum;
     if (maximum < 0)
         maximum = int(entries.size() - entries.count(QString()));
     int handled = 0;
@@ -160,12 +163,13 @@ coop::Task<> TransferJob::sendCompactEntries()
             co_await coop::yield();
             continue;
         }
-        const QString path = preference::useLibraryInfo == 1 ? entry.split(u'\t').value(3) : entry;
-        const QByteArray title = CardFormat::makeCardTitle(CardFormat::textsFromEntry(entry));
-        const int step = co_await sendOne(card, path, title);
-        if (step == int(Step::Stop))
+        const QString path = useLibraryInfo == 1 ? entry.split(u'\t').value(3) : entry;
+        const QByteArray title =
+            CardFormat::makeCardTitle(CardFormat::textsFromEntry(entry, useLibraryInfo), m_run.titleOrder);
+        const Step step = co_await sendOne(card, path, title);
+        if (step == Step::Stop)
             break;
-        if (step == int(Step::GoCopied)) {
+        if (step == Step::GoCopied) {
             // Paces the compact window's songs on whole seconds.
             co_await coop::sleepTicks(kTicksPerSecond - ticksNow());
         }
@@ -181,49 +185,50 @@ coop::Task<> TransferJob::sendCompactEntries()
     }
 }
 
-coop::Task<int> TransferJob::sendOne(TransferCard &card, QString sourcePath, QByteArray title)
+coop::Task<TransferJob::Step> TransferJob::sendOne(TransferCard &card, QString sourcePath, QByteArray title)
 {
     // Checked before the copy, so the card is never written past 9999 or beside a
     // management file that cannot take the title.
     if (m_number < 0) {
         m_errorCode = kErrNoRoom;
         m_ending = TransferReport::Ending::NoRoom;
-        co_return int(Step::Stop);
+        co_return Step::Stop;
     }
     if (!card.prepareMgr(CardFormat::mgrNumberOf(m_number))) {
         fail(card.lastError());
-        co_return int(Step::Stop);
+        co_return Step::Stop;
     }
     const FileItem source = m_resolve(sourcePath);
     if (source.isNull() || !source.exists())
-        co_return int(Step::Go); // the number stays for the next song
+        co_return Step::Go; // the number stays for the next song
 
-    const int result = co_await copySong(source, card.songFile(m_number));
+    const CopyResult result = co_await copySong(source, card.songFile(m_number));
     if (m_errorCode == kErrCopyStop) {
         m_ending = TransferReport::Ending::CopyStopped;
-        co_return int(Step::Stop);
+        co_return Step::Stop;
     }
     switch (result) {
-    case Copied:
+    case CopyResult::Copied:
         if (!card.writeTitle(m_number, title)) {
             const int err = card.lastError();
             // A song the phone cannot name is worse than none.
             card.songFile(m_number).remove();
             fail(err);
-            co_return int(Step::Stop);
+            co_return Step::Stop;
         }
         ++m_copiedCount;
         advance(card, m_number + 1);
-        co_return int(Step::GoCopied);
-    case NoRoom:
+        co_return Step::GoCopied;
+    case CopyResult::NoRoom:
         m_errorCode = kErrNoRoom;
         m_ending = TransferReport::Ending::NoRoom;
-        co_return int(Step::Stop);
-    case Broken:
-        co_return int(Step::Stop);
-    default:
-        co_return int(Step::Go);
+        co_return Step::Stop;
+    case CopyResult::Broken:
+        co_return Step::Stop;
+    case CopyResult::CopyFailed:
+        break;
     }
+    co_return Step::Go;
 }
 
 void TransferJob::advance(TransferCard &card, int from)

@@ -6,6 +6,7 @@
 
 #include "core/platform/Coop.h"
 #include "core/platform/FileItem.h"
+#include "core/transfer/TransferOptions.h"
 
 #include <QDateTime>
 #include <QMetaType>
@@ -44,9 +45,9 @@ struct TransferReport {
 };
 Q_DECLARE_METATYPE(TransferReport)
 
-/// The transfer thread. Main variant (`windowMode` 0): the checked rows of a song list, in
-/// add or replace mode. Compact variant (`windowMode` 1): the entries of `compactEntries`
-/// into an emptied card folder.
+/// The transfer thread. Add and replace runs send the checked rows of a song list; a
+/// compact run sends the entries of `compactEntries` into an emptied card folder. A run
+/// reads its options as they were at start() and no preference.
 ///
 /// Stopping: requestStop() ends the run after the current song and holds until the next
 /// start(); loaders that must stop with the transfer are connected to it by whoever starts
@@ -55,8 +56,13 @@ Q_DECLARE_METATYPE(TransferReport)
 class TransferJob final : public coop::Thread {
     Q_OBJECT
 public:
-    /// copySong's results; Broken stops the run with errorCode -1.
-    enum CopyResult { Copied = 1, CopyFailed = 0, NoRoom = -2, Broken = -1 };
+    /// What the copy of one song came to.
+    enum class CopyResult {
+        Copied,
+        CopyFailed,  ///< this song is skipped, nothing of it left behind
+        NoRoom,      ///< the space to keep would be used: the run stops
+        Broken,      ///< the card refuses: the run stops with errorCode -1
+    };
     static constexpr int kErrNoRoom = 1;
     static constexpr int kErrFailure = -1;
     /// The one copy code that stops the run (errno 103, a source whose connection broke).
@@ -65,11 +71,10 @@ public:
     /// Copies `source` to `destination` (a new file); 0 or an errno value, leaving no
     /// partial destination on failure.
     using CopyFunction = std::function<int(const FileItem &source, const FileItem &destination)>;
-    /// The free megabytes (1024 × 1024 bytes) of a volume, as text that reads as a number
-    /// (the answer of the script call gFreeSpace).
-    using FreeSpaceQuery = std::function<QString(const QString &volumeName)>;
     /// Turns a stored colon path into the file it names (default: ColonPathResolver::resolve).
     using SourceResolver = std::function<FileItem(const QString &colonPath)>;
+    /// Flushes the destination's file system at the end of a run; 0 or an errno value.
+    using FlushFunction = std::function<int(const FileItem &folder)>;
 
     explicit TransferJob(QObject *parent = nullptr);
     ~TransferJob() override;
@@ -78,46 +83,34 @@ public:
     /// going. (coop::Thread::start() would restart it: call this one.)
     bool start();
 
-    FileItem destinationFolder() const { return m_destinationFolder; }
-    void setDestinationFolder(const FileItem &folder) { m_destinationFolder = folder; }
-    int errorCode() const { return m_errorCode; }
-    int copiedCount() const { return m_copiedCount; }
-    int windowMode() const { return m_windowMode; }
-    void setWindowMode(int mode) { m_windowMode = mode; }
+    /// The next run's options; a run going on keeps those it started with.
+    const TransferOptions &options() const { return m_options; }
+    void setOptions(TransferOptions options) { m_options = std::move(options); }
+
+    /// The add and replace runs' rows; read while the run goes, so rows may change under it.
+    void setSongList(const SongListModel *model);
+    /// The compact run's entries: colon paths, or library lines (see TransferOptions).
     QStringList compactEntries() const { return m_compactEntries; }
     void setCompactEntries(const QStringList &entries) { m_compactEntries = entries; }
+
+    int errorCode() const { return m_errorCode; }
+    int copiedCount() const { return m_copiedCount; }
     /// The time given to the last song written.
     QDateTime lastSongTime() const { return m_lastSongTime; }
     /// The number the next song takes (-1: none left); set as the run goes.
     int nextSongNumber() const { return m_nextSongNumber; }
 
-    /// The main variant's rows; read while the run goes, so rows may change under it.
-    void setSongList(const SongListModel *model);
-    /// Add mode keeps the card's songs; replace mode expects them deleted. Taken at start.
-    void setAddMode(bool add) { m_addMode = add; }
-    bool addMode() const { return m_addMode; }
-    /// The run first deletes the folder's songs and management files (the main variant's
-    /// replace-all, or the compact window's clearing), yielding after each entry.
-    void setClearFirst(bool clear) { m_clearFirst = clear; }
-    /// The progress maximum; below 0 (the default) the run counts what it will handle.
-    void setProgressMaximum(int maximum) { m_progressMaximum = maximum; }
-
     /// Seams for tests and other front ends; an empty function restores the default.
     void setCopyFunction(CopyFunction copy);
-    /// Flushes the destination's file system at the end of a run; 0 or an errno value.
-    using FlushFunction = std::function<int(const FileItem &folder)>;
     void setFlushFunction(FlushFunction flush);
-    void setFreeSpaceQuery(FreeSpaceQuery query);
     void setSourceResolver(SourceResolver resolver);
-    /// The default query: the volume table's free space, whole megabytes.
+    /// The free space asked when the options name no query: the volume table's, whole
+    /// megabytes.
     static QString volumeFreeSpace(const QString &volumeName);
 
-    /// The earliest modification time among the folder's ".3G2" files, or now when there
-    /// is none or all are later.
-    QDateTime earliestSongTime() const;
-    /// Copies one song to `destination` (its final name) through a scratch copy, patches
-    /// and dates it; Copied, CopyFailed (nothing left behind), NoRoom or Broken.
-    coop::Task<int> copySong(FileItem source, FileItem destination);
+    /// The earliest modification time among a folder's ".3G2" files, or now when there is
+    /// none or all are later.
+    static QDateTime earliestSongTime(const FileItem &folder);
 
     /// The progress counter's text, "k/max".
     static QString counterText(int handled, int maximum);
@@ -135,34 +128,37 @@ protected:
     coop::Task<> run() override;
 
 private:
+    /// What sending one song tells the loop.
+    enum class Step { Go, GoCopied, Stop };
+
     coop::Task<> clearFolder();
     coop::Task<> sendCheckedRows();
     coop::Task<> sendCompactEntries();
     /// One song: number and management file checks, copy, title, next number.
-    coop::Task<int> sendOne(CardFormat::TransferCard &card, QString sourcePath, QByteArray title);
+    coop::Task<Step> sendOne(CardFormat::TransferCard &card, QString sourcePath, QByteArray title);
+    /// Copies one song to `destination` (its final name) through a scratch copy, patches
+    /// and dates it.
+    coop::Task<CopyResult> copySong(FileItem source, FileItem destination);
     void advance(CardFormat::TransferCard &card, int from);
     void fail(int systemError);
     bool stopping() const { return stopRequested(); }
     TransferReport report() const;
 
-    FileItem m_destinationFolder;
+    TransferOptions m_options;
+    /// The options of the run going on, taken at its start.
+    TransferOptions m_run;
+    QStringList m_compactEntries;
+    QPointer<const SongListModel> m_model;
+
     int m_errorCode = 0;
     int m_copiedCount = 0;
-    int m_windowMode = 0;
-    QStringList m_compactEntries;
     QDateTime m_lastSongTime;
     int m_nextSongNumber = -1;
     int m_number = -1;
     int m_systemError = 0;
     TransferReport::Ending m_ending = TransferReport::Ending::Completed;
 
-    QPointer<const SongListModel> m_model;
-    bool m_addMode = false;
-    bool m_clearFirst = false;
-    int m_progressMaximum = -1;
-
     CopyFunction m_copy;
     FlushFunction m_flush;
-    FreeSpaceQuery m_freeSpace;
     SourceResolver m_resolve;
 };

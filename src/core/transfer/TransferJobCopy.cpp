@@ -4,7 +4,6 @@
 #include "core/platform/NumberText.h"
 #include "core/platform/ColonPathResolver.h"
 #include "core/platform/VolumeTable.h"
-#include "core/prefs/Preferences.h"
 
 #include <cerrno>
 
@@ -48,11 +47,6 @@ void TransferJob::setFlushFunction(FlushFunction flush)
     m_flush = std::move(flush);
 }
 
-void TransferJob::setFreeSpaceQuery(FreeSpaceQuery query)
-{
-    m_freeSpace = query ? std::move(query) : FreeSpaceQuery(&TransferJob::volumeFreeSpace);
-}
-
 void TransferJob::setSourceResolver(SourceResolver resolver)
 {
     if (!resolver)
@@ -68,11 +62,11 @@ QString TransferJob::volumeFreeSpace(const QString &volumeName)
     return QString::number(volume->freeBytes / kMegabyte);
 }
 
-QDateTime TransferJob::earliestSongTime() const
+QDateTime TransferJob::earliestSongTime(const FileItem &folder)
 {
     const QDateTime now = QDateTime::currentDateTime();
     QDateTime earliest = now.addMSecs(-now.time().msec());
-    const QList<FileItem> items = m_destinationFolder.entries();
+    const QList<FileItem> items = folder.entries();
     for (const FileItem &item : items) {
         if (!item.name().endsWith(u".3G2"_s))
             continue;
@@ -83,13 +77,13 @@ QDateTime TransferJob::earliestSongTime() const
     return earliest;
 }
 
-coop::Task<int> TransferJob::copySong(FileItem source, FileItem destination)
+coop::Task<TransferJob::CopyResult> TransferJob::copySong(FileItem source, FileItem destination)
 {
-    if (preference::keepFreeMB > 0) {
-        const qint64 freeMB = NumberText::readsAsInteger(m_freeSpace(volumeNameOf(destination)));
+    if (m_run.keepFreeMB > 0) {
+        const qint64 freeMB = NumberText::readsAsInteger(m_run.freeSpace(volumeNameOf(destination)));
         const qint64 songMB = source.size() / kMegabyte;
-        if (freeMB - preference::keepFreeMB < songMB)
-            co_return NoRoom;
+        if (freeMB - m_run.keepFreeMB < songMB)
+            co_return CopyResult::NoRoom;
         co_await coop::yield();
     }
 
@@ -98,7 +92,7 @@ coop::Task<int> TransferJob::copySong(FileItem source, FileItem destination)
     const FileItem scratch = FileItem::fromPosixBytes(destination.posixBytes() + ".tmp");
     if (scratch.exists() && ((scratch.isFolder() && !scratch.isAlias()) || scratch.remove() != 0)) {
         fail(EEXIST);
-        co_return Broken;
+        co_return CopyResult::Broken;
     }
     const int err = m_copy(source, scratch);
     m_errorCode = err;
@@ -108,12 +102,12 @@ coop::Task<int> TransferJob::copySong(FileItem source, FileItem destination)
             scratch.remove();
         if (err != kErrCopyStop && cardRefuses(err, destination)) {
             fail(err);
-            co_return Broken;
+            co_return CopyResult::Broken;
         }
-        co_return CopyFailed;
+        co_return CopyResult::CopyFailed;
     }
 
-    const CardFormat::PatchResult patch = CardFormat::patchBitrate(scratch.posixPath());
+    const CardFormat::PatchResult patch = CardFormat::patchBitrate(scratch.posixPath(), m_run.patchBitrate ? 1 : 0);
     int stepError = 0;
     if (patch == CardFormat::PatchResult::CannotOpen || patch == CardFormat::PatchResult::WriteFailed)
         stepError = EIO;
@@ -125,9 +119,9 @@ coop::Task<int> TransferJob::copySong(FileItem source, FileItem destination)
     if (stepError != 0) {
         scratch.remove();
         fail(stepError);
-        co_return Broken;
+        co_return CopyResult::Broken;
     }
     m_lastSongTime = date;
     co_await coop::yield();
-    co_return Copied;
+    co_return CopyResult::Copied;
 }

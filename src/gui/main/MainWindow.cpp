@@ -69,7 +69,8 @@ MainWindow::MainWindow(MenuBar *menuBar, CompactWindow *compact, QWidget *parent
     buildSources();
     buildDestination();
     buildTransfer();
-    buildEditor();
+    buildCardListing();
+    buildSongLists();
     openSequence();
 }
 
@@ -269,10 +270,7 @@ int MainWindow::menuBarHeight() const { return menuBar() ? menuBar()->sizeHint()
 void MainWindow::openSequence()
 {
     readPreferences();
-    if (preference::cardVolumeName.isEmpty())
-        preference::cardVolumeName = QStringLiteral("NO NAME");
-    if (preference::cardFolderPath.isEmpty())
-        preference::cardFolderPath = QStringLiteral(":PRIVATE:AU:DF:D_SD:");
+    CardFolder::fillPreferenceDefaults();
     checkCardFolder();
     m_props.nextFileNumber = 1;
     applyOpeningLayout();
@@ -358,7 +356,7 @@ void MainWindow::followResize(bool atOpen)
         label->setAlignment(align);
     m_busy->raise();
 
-    if (m_popup && m_sources->mode == 1 && m_popup->isVisible()) {
+    if (m_popup && m_sources->isArmed() && m_popup->isVisible()) {
         m_popup->resize(m_sourceBox->width() - 6, m_popup->height());
         m_popup->shadow()->resize(m_popup->width(), m_popup->shadow()->height());
     }
@@ -432,7 +430,7 @@ void MainWindow::enableMenuItems(MenuBar &bar) const
     if (!cardListingMode()) {
         if (hasSelection)
             enable({"removeSelectedRows"});
-        enable({"askClearList"});
+        enable({"askClearList", "saveDefaultList"});
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/songlist/SessionState.h"
 #include "gui/songlist/RandomUncheckDialog.h"
+#include "gui/sources/SongListDialog.h"
 
 #include <QHash>
 #include <QList>
@@ -31,6 +32,8 @@ class QToolButton;
 class SongListModel;
 class SongListView;
 class CompactWindow;
+class ListFolderJob;
+class SongListDialog;
 class Renumbering;
 
 /// The main window: the song list, the source controls, the status area with the
@@ -98,6 +101,12 @@ public:
     /// Writes the song list as an own list of that name in the list folder; the default
     /// list when the name is empty.
     void saveSongList(const QString &name);
+    /// Opens the song-list dialog for opening (false) or saving (true) lists, or brings the
+    /// open one to the front.
+    void openSongListDialog(bool save);
+    SongListDialog *songListDialog() const { return m_songListDialog; }
+    /// The job that picks up automatic lists at each tick of the repeating timer.
+    ListFolderJob *autoListJob() const { return m_autoLists; }
     /// Lists the destination's songs in the song list (card listing mode).
     void listCard();
 
@@ -165,7 +174,10 @@ private:
     void buildSources();
     void buildDestination();
     void buildTransfer();
-    void buildEditor();
+    void buildCardListing();
+    void buildSongLists();
+    /// Reads lists of the list folder into the song list (the dialog's "開く" and "全て").
+    void startReadingLists(const QStringList &fileNames, bool every, bool replace);
     void startDefaultListLoader();
     void startListFolderJob();
     void selectButtonAction();
@@ -196,6 +208,8 @@ private:
     FolderScan *m_scan = nullptr;
     SourcePopup *m_popup = nullptr;
     QPointer<ListProgressWindow> m_listProgress;
+    QPointer<SongListDialog> m_songListDialog;
+    ListFolderJob *m_autoLists = nullptr;
     Destination *m_destination = nullptr;
     TransferController *m_transfer = nullptr;
     CardListing *m_cardListing = nullptr;

@@ -14,11 +14,10 @@
 
 using namespace Qt::StringLiterals;
 
-void MainWindow::buildEditor()
+void MainWindow::buildCardListing()
 {
     m_cardListing = new CardListing(m_songs, m_props, this);
     registerCommand(QStringLiteral("listCard"), [this] { listCard(); });
-    registerCommand(QStringLiteral("saveDefaultList"), [this] { saveSongList(QString()); });
     connect(m_cardListing, &CardListing::totalsChanged, m_checks, &CheckCommands::writeStatus);
     connect(m_cardListing, &CardListing::modeChanged, this, [this](bool cardListing) {
         if (cardListing) {
@@ -33,7 +32,7 @@ void MainWindow::buildEditor()
             m_addBox->setEnabled(true);
         }
     });
-    m_scan->returnToSongList = [this] { m_cardListing->returnToSongList(); };
+    connect(m_scan, &FolderScan::songListNeeded, m_cardListing, &CardListing::returnToSongList);
 }
 
 bool MainWindow::cardListingMode() const { return m_cardListing && m_cardListing->cardListingMode; }

@@ -1,12 +1,13 @@
-// The main window's side of a transfer: the transfer button and its control object.
+// The main window's side of a transfer: the transfer button and its control object, wired
+// to the window's controls.
 
 #include "gui/main/MainWindow.h"
 
-#include "core/transfer/TransferJob.h"
 #include "core/destination/Destination.h"
-#include "gui/transfer/TransferController.h"
 #include "core/platform/Prompts.h"
+#include "core/transfer/TransferJob.h"
 #include "gui/songlist/SongListView.h"
+#include "gui/transfer/TransferController.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -14,19 +15,22 @@
 
 void MainWindow::buildTransfer()
 {
-    TransferController::Host host;
-    host.window = this;
-    host.songs = m_songs;
-    host.list = m_list;
-    host.props = &m_props;
-    host.addBox = m_addBox;
-    host.transferButton = m_transferButton;
-    host.destinationLabel = m_destinationLabel;
-    host.capacityLabel = m_capacityLabel;
-    host.hideSourcePopup = [this] { hideSourcePopup(); };
-    host.measureDestination = [this] { m_destination->measureDestination(); };
-    host.showCapacity = [this] { m_destination->showCapacity(); };
-    m_transfer = new TransferController(std::move(host), this);
+    m_transfer = new TransferController(this, m_songs, &m_props, this);
+    m_transfer->setAddMode(m_addBox->isChecked());
+    connect(m_addBox, &QCheckBox::toggled, m_transfer, &TransferController::setAddMode);
+    connect(m_transfer, &TransferController::addModeChosen, m_addBox, [this] { m_addBox->setChecked(true); });
+    connect(m_transfer, &TransferController::popupShouldHide, this, [this] { hideSourcePopup(); });
+    connect(m_transfer, &TransferController::destinationShouldBeMeasured, m_destination,
+            &Destination::measureDestination, Qt::DirectConnection);
+    connect(m_transfer, &TransferController::destinationChosen, this,
+            [this](const QString &destinationText, const QString &capacityText) {
+                m_destinationLabel->setText(destinationText);
+                m_capacityLabel->setText(capacityText);
+            });
+    connect(m_transfer, &TransferController::selectionShouldClear, m_list, &QAbstractItemView::clearSelection);
+    connect(m_transfer, &TransferController::capacityShouldRefresh, m_destination, &Destination::showCapacity);
+    connect(m_transfer, &TransferController::transferButtonShouldEnable, m_transferButton,
+            [this] { m_transferButton->setEnabled(true); });
     connect(m_transferButton, &QPushButton::clicked, this, [this] {
         // In card listing mode the button will apply the card edits; until the card rewrite
         // exists it refuses with a beep rather than doing nothing.

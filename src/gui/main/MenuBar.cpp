@@ -18,7 +18,7 @@ const QList<MenuBar::Menu> &MenuBar::layout()
         {QStringLiteral("FileMenu"), QStringLiteral("ファイル"),
          {item(u"openSongList", u"曲リストファイルを開く...", 'O', true),
           item(u"saveSongListAs", u"曲リストを別名で保存...", 'S', false),
-          item(u"saveDefaultList", u"リストをﾃﾞﾌｫﾙﾄに保存", 0, true),
+          item(u"saveDefaultList", u"リストをﾃﾞﾌｫﾙﾄに保存", 0, false),
           separator(),
           item(u"openPlaylist", u"iTunes のプレイリストを開く...", 0, true),
           separator(),

@@ -17,7 +17,7 @@ public:
     /// Opens the popup against the source box (content coordinates), as a mouse-down in
     /// the box asks.
     void openAt(const QRect &sourceBox);
-    /// SourcePopup.hide: closes an armed popup, arms an open one.
+    /// Closes an armed popup, arms an open one; the record decides which.
     void hide();
     QFrame *shadow() const { return m_shadow; }
     SourceRecord *record() const { return m_record; }

@@ -1,4 +1,5 @@
 #include "core/library/LibraryBridge.h"
+#include "core/destination/CardFolder.h"
 #include "core/destination/Destination.h"
 #include "core/platform/FileItem.h"
 #include "core/platform/ColonPathResolver.h"
@@ -292,6 +293,33 @@ private slots:
         QCOMPARE(m_props.destinationFolder, FileItem(m_volumes + u"/NO NAME/Music"_s));
     }
 
+    void cardFolderFromThePreferences_data()
+    {
+        QTest::addColumn<QString>("volume");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("colonPath");
+        QTest::newRow("nothing stored: the phone's card")
+            << QString() << QString() << u"NO NAME:PRIVATE:AU:DF:D_SD:"_s;
+        QTest::newRow("a labelled card") << u"音楽カード"_s << QString() << u"音楽カード:PRIVATE:AU:DF:D_SD:"_s;
+        QTest::newRow("another folder") << QString() << u":Music:"_s << u"NO NAME:Music:"_s;
+        QTest::newRow("both stored") << u"CARD"_s << u":Music:"_s << u"CARD:Music:"_s;
+    }
+    void cardFolderFromThePreferences()
+    {
+        QFETCH(QString, volume);
+        QFETCH(QString, folder);
+        QFETCH(QString, colonPath);
+        preference::cardVolumeName = volume;
+        preference::cardFolderPath = folder;
+        QCOMPARE(CardFolder::colonPath(), colonPath);
+        // Reading leaves the preferences as they are; filling writes what was read.
+        QCOMPARE(preference::cardVolumeName, volume);
+        QCOMPARE(preference::cardFolderPath, folder);
+        CardFolder::fillPreferenceDefaults();
+        QCOMPARE(preference::cardVolumeName + preference::cardFolderPath, colonPath);
+        QCOMPARE(CardFolder::volumeName(), preference::cardVolumeName);
+    }
+
     void shuffleRoom()
     {
         makeCard();
@@ -301,6 +329,8 @@ private slots:
         preference::keepFreeMB = 3;
         QCOMPARE(m_dest->shuffleRoom(), 4 + 10000 - 3000);
         QCOMPARE(m_props.destinationSizeKB, 4);
+        // The command line's space to keep, over the preferences'.
+        QCOMPARE(m_dest->shuffleRoom(5), 4 + 10000 - 5000);
 
         m_props.destinationFolder = FileItem();
         QCOMPARE(m_dest->shuffleRoom(), 0);

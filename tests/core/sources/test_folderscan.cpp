@@ -54,7 +54,7 @@ private slots:
         m_record = std::make_unique<SourceRecord>();
         m_scan = std::make_unique<FolderScan>(m_list.get(), &m_props, m_record.get());
         m_recounts = 0;
-        m_scan->recountTotals = [this] { ++m_recounts; };
+        connect(m_scan.get(), &FolderScan::totalsNeedRecount, this, [this] { ++m_recounts; });
     }
 
     void cleanup()
@@ -190,20 +190,20 @@ private slots:
     {
         auto *prompts = new ScriptedPrompts;
         Prompts::install(std::unique_ptr<Prompts>(prompts));
+        QSignalSpy songListNeeded(m_scan.get(), &FolderScan::songListNeeded);
         openArmedPopupWithTwoSources();
         m_scan->chooseMusicFolder();
         QVERIFY(!m_record->isVisible());
         QVERIFY(!m_scan->isBusy());
+        QCOMPARE(songListNeeded.count(), 0);
         QCOMPARE(prompts->shown.size(), 1);
         QCOMPARE(prompts->shown.at(0).kind, ScriptedPrompts::Shown::Kind::Folder);
 
         writeFile(hd(u"Music/Band/Best/01 Intro.m4a"_s));
         prompts->folders << hd(u"Music"_s);
-        bool returned = false;
-        m_scan->returnToSongList = [&returned] { returned = true; };
         m_scan->chooseMusicFolder();
         QTRY_VERIFY(!m_scan->isBusy());
-        QVERIFY(returned);
+        QCOMPARE(songListNeeded.count(), 1);
         QCOMPARE(m_list->cell(m_list->rowCount() - 1, 1), u"Intro"_s);
     }
 
@@ -263,22 +263,22 @@ private slots:
         m_record->addSource(u"B"_s);
         m_record->open();
         QVERIFY(m_record->isVisible());
-        QCOMPARE(m_record->mode, 0);
+        QVERIFY(!m_record->isArmed());
         QCOMPARE(m_record->selectionChanges, 1);
         QCOMPARE(m_record->label(), u"B"_s); // row 0, picked "last" at start
         m_record->hide();
         QVERIFY(m_record->isVisible());
-        QCOMPARE(m_record->mode, 1);
+        QVERIFY(m_record->isArmed());
         QCOMPARE(hidden.size(), 0);
         m_record->open(); // armed: a click in the box does nothing
-        QCOMPARE(m_record->mode, 1);
+        QVERIFY(m_record->isArmed());
         m_record->hide();
         QVERIFY(!m_record->isVisible());
-        QCOMPARE(m_record->mode, 0);
+        QVERIFY(!m_record->isArmed());
         QCOMPARE(hidden.size(), 1);
         m_record->hide(); // closed: nothing
         QCOMPARE(hidden.size(), 1);
-        QCOMPARE(m_record->mode, 0);
+        QVERIFY(!m_record->isArmed());
     }
 
     void pickSelectsExactlyThatSourcesRows()
@@ -302,7 +302,7 @@ private slots:
                 rows << r;
         QCOMPARE(rows, (QList<int>{0, 2, 5}));
         QVERIFY(m_record->isVisible()); // the first pick arms the popup
-        QCOMPARE(m_record->mode, 1);
+        QVERIFY(m_record->isArmed());
 
         m_record->rowChanged(0); // the next pick closes it
         QVERIFY(!m_record->isVisible());

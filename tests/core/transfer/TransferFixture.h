@@ -102,22 +102,36 @@ inline SongRow row(const QString &title, const QString &colonPath, bool checked 
 }
 
 /// Titles are the song title alone, so each slot's bytes are easy to tell.
+inline const CardFormat::TitleOrder kSongTitleOnly{u"100"_s, 40, 0, 0};
+
+/// The preferences with titles that are the song title alone, for runs set up from them.
 inline void titleIsSongTitle()
 {
     preference::resetToInitial();
-    preference::titlePartOrder = u"100"_s;
-    preference::titleNameBytes = 40;
+    preference::titlePartOrder = kSongTitleOnly.order;
+    preference::titleNameBytes = int(kSongTitleOnly.nameBudget);
 }
 
-/// A fresh song list and transfer thread aimed at the card, titles being song titles.
-inline void freshRig(const Volumes &volumes, std::unique_ptr<SongListModel> &model,
-                     std::unique_ptr<TransferJob> &thread)
+/// A replace run into the card whose titles are song titles.
+inline TransferOptions cardOptions(const Volumes &volumes)
 {
-    titleIsSongTitle();
+    TransferOptions options;
+    options.mode = TransferOptions::Mode::Replace;
+    options.destinationFolder = volumes.cardFolder();
+    options.titleOrder = kSongTitleOnly;
+    return options;
+}
+
+/// A fresh song list and transfer thread reading it, and the options of a replace run into
+/// the card whose titles are song titles.
+inline void freshRig(const Volumes &volumes, std::unique_ptr<SongListModel> &model,
+                     std::unique_ptr<TransferJob> &thread, TransferOptions &options)
+{
+    preference::resetToInitial();
     model = std::make_unique<SongListModel>();
     thread = std::make_unique<TransferJob>();
     thread->setSongList(model.get());
-    thread->setDestinationFolder(volumes.cardFolder());
+    options = cardOptions(volumes);
 }
 
 /// Frees what freshRig made and puts the preferences back.
@@ -128,9 +142,11 @@ inline void dropRig(std::unique_ptr<SongListModel> &model, std::unique_ptr<Trans
     preference::resetToInitial();
 }
 
-/// Starts the thread and waits for its report; false when it did not start or end.
-inline bool runToEnd(TransferJob &thread, TransferReport *report = nullptr)
+/// Starts the thread with `options` and waits for its report; false when it did not start
+/// or end.
+inline bool runToEnd(TransferJob &thread, const TransferOptions &options, TransferReport *report = nullptr)
 {
+    thread.setOptions(options);
     QSignalSpy ended(&thread, &TransferJob::transferEnded);
     QSignalSpy finished(&thread, &coop::Thread::finished);
     if (!thread.start())

@@ -15,6 +15,7 @@ private:
     Volumes m_volumes;
     std::unique_ptr<SongListModel> m_model;
     std::unique_ptr<TransferJob> m_thread;
+    TransferOptions m_options;
 
     /// n songs "Song 000", "Song 001", ... whose bytes name them.
     void addSongs(int n, int first = 0)
@@ -31,7 +32,7 @@ private slots:
     void init()
     {
         QVERIFY(m_volumes.reset());
-        freshRig(m_volumes, m_model, m_thread);
+        freshRig(m_volumes, m_model, m_thread, m_options);
     }
 
     void cleanup() { dropRig(m_model, m_thread); }
@@ -47,7 +48,7 @@ private slots:
         QFETCH(int, songs);
         addSongs(songs);
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(report.ending, TransferReport::Ending::Completed);
         QCOMPARE(report.errorCode, 0);
@@ -80,9 +81,9 @@ private slots:
         for (int n : {0, 1, 3})
             QVERIFY(writeAll(m_volumes.cardFile(songName(n)), "old"));
         addSongs(3);
-        m_thread->setAddMode(true);
+        m_options.mode = TransferOptions::Mode::Add;
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(report.copiedCount, 3);
         QCOMPARE(readAll(m_volumes.cardFile(songName(2))), "Song 000");
@@ -113,9 +114,9 @@ private slots:
             QCOMPARE(FileItem(m_volumes.cardFile(songName(1))).setModificationTime(earliest), 0);
         }
         addSongs(3);
-        m_thread->setAddMode(add);
+        m_options.mode = add ? TransferOptions::Mode::Add : TransferOptions::Mode::Replace;
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-        QVERIFY(runToEnd(*m_thread));
+        QVERIFY(runToEnd(*m_thread, m_options));
         const QDateTime after = QDateTime::currentDateTime();
 
         const int first = add ? 2 : 0;
@@ -156,7 +157,7 @@ private slots:
             QCOMPARE(FileItem(m_volumes.cardFile(names[i])).setModificationTime(base.addSecs(-3600 * hoursAgo[i])), 0);
         }
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-        const QDateTime got = m_thread->earliestSongTime();
+        const QDateTime got = TransferJob::earliestSongTime(m_volumes.cardFolder());
         if (expectedHoursAgo < 0) {
             QVERIFY(got >= before);
             QVERIFY(got <= QDateTime::currentDateTime());
@@ -173,7 +174,7 @@ private slots:
         addSongs(1, 1);
         QSignalSpy progress(m_thread.get(), &TransferJob::progressChanged);
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(report.copiedCount, 2);
         QCOMPARE(report.ending, TransferReport::Ending::Completed);
@@ -206,17 +207,17 @@ private slots:
         QFETCH(QString, freeAnswer);
         QFETCH(int, copied);
         QFETCH(int, queries);
-        preference::keepFreeMB = keep;
+        m_options.keepFreeMB = keep;
         addSongs(1);
         m_model->appendRow(row(u"Big"_s, m_volumes.addSong(u"big.m4a"_s, QByteArray(4 * 1024 * 1024, 'b'))));
         addSongs(1, 1);
         QStringList asked;
-        m_thread->setFreeSpaceQuery([&](const QString &volume) {
+        m_options.freeSpace = [&](const QString &volume) {
             asked.append(volume);
             return freeAnswer;
-        });
+        };
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(asked.size(), queries);
         if (queries > 0)
@@ -255,7 +256,7 @@ private slots:
             return source.copyTo(destination);
         });
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(calls, 2);
         QCOMPARE(report.ending, TransferReport::Ending::UserStopped);
@@ -269,8 +270,8 @@ private slots:
         // The next start clears the user's stop.
         m_thread->setCopyFunction({});
         QVERIFY(m_thread->stopRequested());
-        m_thread->setAddMode(true);
-        QVERIFY(runToEnd(*m_thread, &report));
+        m_options.mode = TransferOptions::Mode::Add;
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
         QCOMPARE(report.ending, TransferReport::Ending::Completed);
         QCOMPARE(report.copiedCount, 4);
     }
@@ -285,6 +286,7 @@ private slots:
             refusedWhileCopying = !m_thread->start();
             return source.copyTo(destination);
         });
+        m_thread->setOptions(m_options);
         QSignalSpy finished(m_thread.get(), &coop::Thread::finished);
         QVERIFY(m_thread->start());
         QVERIFY(!m_thread->start());
@@ -296,18 +298,18 @@ private slots:
         QVERIFY(!QFile::exists(m_volumes.cardFile(songName(3))));
     }
 
-    void errCodeClearedAtStart()
+    void errorCodeClearedAtStart()
     {
         // The first run stops for want of room ...
-        preference::keepFreeMB = 10;
-        m_thread->setFreeSpaceQuery([](const QString &) { return u"1"_s; });
+        m_options.keepFreeMB = 10;
+        m_options.freeSpace = [](const QString &) { return u"1"_s; };
         addSongs(1);
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
         QCOMPARE(report.errorCode, 1);
         // ... the second copies nothing (its source is gone) and must not repeat that report.
         QVERIFY(QFile::remove(m_volumes.music() + u"/Artist/Album/Song 000.m4a"_s));
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
         QCOMPARE(report.errorCode, 0);
         QCOMPARE(report.ending, TransferReport::Ending::Completed);
         QVERIFY(report.message.isEmpty());
@@ -315,27 +317,62 @@ private slots:
 
     void bitratePatchOnTheCopyOnly_data()
     {
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("patch");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("patch on") << 1 << QByteArray::fromHex("0001F4000001F400");
-        QTest::newRow("patch off") << 0 << QByteArray::fromHex("0004E2000004E200");
+        QTest::newRow("patch on") << true << QByteArray::fromHex("0001F4000001F400");
+        QTest::newRow("patch off") << false << QByteArray::fromHex("0004E2000004E200");
     }
     void bitratePatchOnTheCopyOnly()
     {
-        QFETCH(int, mode);
+        QFETCH(bool, patch);
         QFETCH(QByteArray, expected);
-        preference::bitratePatchMode = mode;
+        m_options.patchBitrate = patch;
         // Where the usual encoder leaves maxBitrate and avgBitrate: 320 kbps.
         QByteArray song(480, '\x11');
         song.replace(472, 8, QByteArray::fromHex("0004E2000004E200"));
         m_model->appendRow(row(u"Loud"_s, m_volumes.addSong(u"loud.m4a"_s, song)));
-        QVERIFY(runToEnd(*m_thread));
+        QVERIFY(runToEnd(*m_thread, m_options));
 
         const QByteArray copy = readAll(m_volumes.cardFile(songName(0)));
         QCOMPARE(copy.size(), song.size());
         QCOMPARE(copy.mid(472, 8), expected);
         QCOMPARE(copy.left(472), song.left(472));
         QCOMPARE(readAll(m_volumes.music() + u"/Artist/Album/loud.m4a"_s), song);
+    }
+
+    void runReadsItsOptionsNotThePreferences()
+    {
+        // Preferences that would title by artist, patch, and keep more room than there is.
+        preference::titlePartOrder = u"010"_s;
+        preference::titleArtistBytes = 40;
+        preference::bitratePatchMode = 1;
+        preference::keepFreeMB = 999999;
+        QByteArray song(480, '\x11');
+        song.replace(472, 8, QByteArray::fromHex("0004E2000004E200"));
+        m_model->appendRow(row(u"Loud"_s, m_volumes.addSong(u"loud.m4a"_s, song)));
+        TransferReport report;
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
+
+        QCOMPARE(report.ending, TransferReport::Ending::Completed);
+        QCOMPARE(readAll(m_volumes.cardFile(songName(0))), song);
+        QCOMPARE(readAll(m_volumes.cardFile(mgrName(0))), mgrWith(0, {{0, "Loud"}}));
+    }
+
+    void optionsChangedDuringARunWaitForTheNext()
+    {
+        addSongs(2);
+        m_thread->setCopyFunction([&](const FileItem &source, const FileItem &destination) {
+            TransferOptions elsewhere = m_options;
+            elsewhere.titleOrder = {u"010"_s, 0, 40, 0};
+            elsewhere.keepFreeMB = 999999;
+            m_thread->setOptions(elsewhere);
+            return source.copyTo(destination);
+        });
+        TransferReport report;
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
+        QCOMPARE(report.copiedCount, 2);
+        QCOMPARE(readAll(m_volumes.cardFile(mgrName(0))), mgrWith(0, {{0, "Song 000"}, {1, "Song 001"}}));
+        QCOMPARE(m_thread->options().titleOrder.order, u"010"_s);
     }
 
     void clearFirstDeletesOnlySongsAndManagementFiles()
@@ -345,8 +382,8 @@ private slots:
         QVERIFY(writeAll(m_volumes.cardFile(u"readme.txt"_s), "keep"));
         QVERIFY(writeAll(m_volumes.cardFile(u"Album.MGR/inside.3G2"_s), "keep"));
         addSongs(2);
-        m_thread->setClearFirst(true);
-        QVERIFY(runToEnd(*m_thread));
+        m_options.clearFirst = true;
+        QVERIFY(runToEnd(*m_thread, m_options));
 
         QStringList left = QDir(m_volumes.card()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         QStringList expected{u"Album.MGR"_s, mgrName(0), songName(0), songName(1), u"readme.txt"_s};
@@ -360,9 +397,9 @@ private slots:
     void missingDestinationFails()
     {
         addSongs(1);
-        m_thread->setDestinationFolder(FileItem(m_volumes.card() + u"/gone"_s));
+        m_options.destinationFolder = FileItem(m_volumes.card() + u"/gone"_s);
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
         QCOMPARE(report.ending, TransferReport::Ending::Failed);
         QCOMPARE(report.message, u"転送を中止しました （-1）"_s);
     }
@@ -376,19 +413,19 @@ private slots:
     void compactVariant()
     {
         QFETCH(int, useLibraryInfo);
-        preference::useLibraryInfo = useLibraryInfo;
+        m_options.compactEntriesUseLibraryInfo = useLibraryInfo == 1;
         const QString first = m_volumes.addSong(u"01 First.m4a"_s, "first");
         const QString second = m_volumes.addSong(u"02 Second.m4a"_s, "second");
         auto entry = [&](const QString &path, const QString &title) {
             return useLibraryInfo == 1 ? title + u"\tArtist\tAlbum\t"_s + path : path;
         };
-        m_thread->setWindowMode(1);
+        m_options.mode = TransferOptions::Mode::Compact;
         m_thread->setCompactEntries({entry(first, u"First"_s), QString(),
                                     entry(u"Music:Artist:Album:gone.m4a"_s, u"Gone"_s),
                                     entry(second, u"Second"_s)});
         QSignalSpy status(m_thread.get(), &TransferJob::statusChanged);
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(readAll(m_volumes.cardFile(songName(0))), "first");
         QCOMPARE(readAll(m_volumes.cardFile(songName(1))), "second");
@@ -406,14 +443,14 @@ private slots:
     {
         const QString first = m_volumes.addSong(u"a.m4a"_s, "a");
         const QString second = m_volumes.addSong(u"b.m4a"_s, "b");
-        m_thread->setWindowMode(1);
+        m_options.mode = TransferOptions::Mode::Compact;
         m_thread->setCompactEntries({first, second});
         m_thread->setCopyFunction([&](const FileItem &source, const FileItem &destination) {
             m_thread->requestStop();
             return source.copyTo(destination);
         });
         QSignalSpy status(m_thread.get(), &TransferJob::statusChanged);
-        QVERIFY(runToEnd(*m_thread));
+        QVERIFY(runToEnd(*m_thread, m_options));
         QCOMPARE(status.last().at(0).toString(), u"0曲、 転送を中止しました"_s);
         QVERIFY(QFile::exists(m_volumes.cardFile(songName(0))));
         QVERIFY(!QFile::exists(m_volumes.cardFile(songName(1))));

@@ -20,6 +20,7 @@ private:
     Volumes m_volumes;
     std::unique_ptr<SongListModel> m_model;
     std::unique_ptr<TransferJob> m_thread;
+    TransferOptions m_options;
 
     void addSong(const QString &title, bool checked = true)
     {
@@ -37,7 +38,7 @@ private slots:
     void init()
     {
         QVERIFY(m_volumes.reset());
-        freshRig(m_volumes, m_model, m_thread);
+        freshRig(m_volumes, m_model, m_thread, m_options);
     }
 
     void cleanup() { dropRig(m_model, m_thread); }
@@ -65,7 +66,7 @@ private slots:
             return folder == m_volumes.cardFolder() ? flushError : EINVAL;
         });
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
         QCOMPARE(flushes, 1);
         QCOMPARE(report.ending, ending);
         QCOMPARE(report.errorCode, errorCode);
@@ -114,7 +115,7 @@ private slots:
         addSong(u"Skipped"_s, false);
         for (const QString &title : {u"A"_s, u"B"_s, u"C"_s})
             addSong(title);
-        m_thread->setAddMode(true);
+        m_options.mode = TransferOptions::Mode::Add;
 
         int calls = 0;
         Snapshot atFailure;
@@ -127,7 +128,7 @@ private slots:
             return err;
         });
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(report.ending, ending);
         QCOMPARE(report.errorCode, errorCode);
@@ -151,9 +152,9 @@ private slots:
             QVERIFY(writeAll(m_volumes.cardFile(songName(n)), QByteArray()));
         for (const QString &title : {u"A"_s, u"B"_s, u"C"_s})
             addSong(title);
-        m_thread->setAddMode(true);
+        m_options.mode = TransferOptions::Mode::Add;
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(report.ending, TransferReport::Ending::NoRoom);
         QCOMPARE(report.errorCode, 1);
@@ -182,7 +183,7 @@ private slots:
         for (const QString &title : {u"A"_s, u"B"_s, u"C"_s})
             addSong(title);
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(report.ending, TransferReport::Ending::Completed);
         QCOMPARE(readAll(m_volumes.cardFile(songName(0))), "A");
@@ -201,9 +202,9 @@ private slots:
         const QByteArray damaged(100, 'x');
         QVERIFY(writeAll(m_volumes.cardFile(mgrName(0)), damaged));
         addSong(u"A"_s);
-        m_thread->setAddMode(true);
+        m_options.mode = TransferOptions::Mode::Add;
         TransferReport report;
-        QVERIFY(runToEnd(*m_thread, &report));
+        QVERIFY(runToEnd(*m_thread, m_options, &report));
 
         QCOMPARE(report.ending, TransferReport::Ending::Failed);
         QCOMPARE(report.copiedCount, 0);

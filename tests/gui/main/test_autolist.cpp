@@ -2,6 +2,7 @@
 #include "core/transfer/TransferJob.h"
 #include "core/platform/TextCodec.h"
 #include "core/prefs/Preferences.h"
+#include "core/songlist/SessionState.h"
 #include "core/songlist/SongListModel.h"
 #include "gui/main/MainWindow.h"
 #include "core/sources/ListFolderJob.h"
@@ -71,11 +72,9 @@ void TestAutoList::exportListRowsFollowRecordPositions()
     SongListModel songs;
     songs.appendRow(SongRow::make(u"1 "_s, u"already"_s, u"a"_s, u"b"_s, 1, u"HD:x"_s, u"HD:"_s));
     SourceRecord sources;
-    ListFolderJob job(&songs, &sources, m_lists);
-    job.mode = 2;
-    job.nextFileNumber = 2;
-    int counter = 0;
-    job.hooks.setFileCounter = [&counter](int n) { counter = n; };
+    SessionState props;
+    props.nextFileNumber = 2;
+    ListFolderJob job(&songs, &sources, nullptr, props, m_lists, ListFolderJob::Mode::ReadChosenLists);
     // Run the loader alone, as the job's own run would.
     struct Runner final : coop::Thread {
         ListFolderJob *job;
@@ -97,7 +96,7 @@ void TestAutoList::exportListRowsFollowRecordPositions()
     QCOMPARE(songs.cell(1, 6), u"best"_s);
     QVERIFY(songs.isChecked(1) && songs.isChecked(2));
     QCOMPARE(sources.label(), u"best"_s);
-    QCOMPARE(counter, 4);
+    QCOMPARE(props.nextFileNumber, 4);
     // Outside the automatic mode the list stays where it is.
     QVERIFY(QFile::exists(m_lists + u"/best.txt"_s));
 }

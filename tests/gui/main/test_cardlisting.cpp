@@ -76,6 +76,7 @@ private slots:
     void clearedSlotsAndMissingSongsAreLeftOut();
     void twoManagementFilesAreCountedOnce();
     void unreadableFileStopsWhereItIs();
+    void stopEndsTheListingAfterAFile();
     void windowModeEnterTwiceAndLeave();
 
 private:
@@ -101,7 +102,7 @@ void TestCardListing::init()
 
 void TestCardListing::listNow()
 {
-    QSignalSpy listed(m_cardListing.get(), &CardListing::listed);
+    QSignalSpy listed(m_cardListing.get(), &CardListing::finished);
     m_cardListing->listCard();
     QVERIFY(listed.wait(5000));
 }
@@ -176,6 +177,28 @@ void TestCardListing::unreadableFileStopsWhereItIs()
     QCOMPARE(m_props.checkedCount, 2);
 }
 
+void TestCardListing::stopEndsTheListingAfterAFile()
+{
+    Card card(m_card);
+    // Each song newer than the one before: a sorted listing starts with the last one.
+    for (int n = 0; n < 120; ++n)
+        card.addSong(n, u"曲%1"_s.arg(n), 120 - n, 1024);
+    card.write();
+    // Asked while the first management file's songs come in: the second is never read.
+    const QMetaObject::Connection stop =
+        connect(m_cardListing.get(), &CardListing::totalsChanged, m_cardListing.get(), &coop::Thread::requestStop);
+    listNow();
+    QCOMPARE(m_songs->rowCount(), 100);
+    QCOMPARE(m_props.checkedCount, 100);
+    QCOMPARE(m_songs->cell(0, 1), u"曲0"_s); // left as read, like a listing cut short by a bad file
+
+    // The next listing starts without the old request.
+    disconnect(stop);
+    listNow();
+    QCOMPARE(m_songs->rowCount(), 120);
+    QCOMPARE(m_songs->cell(0, 1), u"曲119"_s);
+}
+
 void TestCardListing::windowModeEnterTwiceAndLeave()
 {
     Card card(m_card);
@@ -187,7 +210,7 @@ void TestCardListing::windowModeEnterTwiceAndLeave()
     w.props().destinationFolder = FileItem(m_card);
     w.songListView()->setColumnWidth(2, 123);
     const QString songWidths = w.songListView()->columnWidthsText();
-    QSignalSpy listed(w.cardListing(), &CardListing::listed);
+    QSignalSpy listed(w.cardListing(), &CardListing::finished);
     w.listCard();
     QVERIFY(listed.wait(5000));
     w.listCard();

@@ -6,6 +6,7 @@
 #include "gui/main/MainWindow.h"
 #include "core/sources/SongListFile.h"
 #include "core/sources/SourceRecord.h"
+#include "core/transfer/TransferJob.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,6 +32,7 @@ private slots:
     void saveAndLoadBack();
     void emptyListDeletesTheDefaultList();
     void missingSongsComeInUncheckedWithOneMessage();
+    void transferStopEndsTheLoading();
 
 private:
     std::unique_ptr<QTemporaryDir> m_tmp;
@@ -143,6 +145,34 @@ void TestSongListFile::missingSongsComeInUncheckedWithOneMessage()
     QCOMPARE(prompts->beeps(), 1);
     QCOMPARE(w.sourceLabel()->text(), u"曲リスト"_s);
     QCOMPARE(w.props().checkedCount, 1);
+}
+
+void TestSongListFile::transferStopEndsTheLoading()
+{
+    // Long enough that the rows come in several batches: the stop lands after the first.
+    const SongRow row = SongRow::make(u"1 "_s, u"Intro"_s, u"Band"_s, u"Best"_s, 1235000,
+                                      u"HD:Music:Band:Best:01 Intro.m4a"_s, u"HD:Music:"_s);
+    const QList<SongRow> rows(3000, row);
+    QVERIFY(SongListFile::saveSongList(m_lists, QString(), rows));
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    auto *loader = w.findChild<DefaultListLoader *>();
+    QVERIFY(loader);
+    QSignalSpy finished(loader, &coop::Thread::finished);
+    bool stopped = false;
+    connect(w.songList(), &QAbstractItemModel::rowsInserted, &w, [&w, &stopped] {
+        if (!stopped) {
+            stopped = true;
+            w.transferJob()->requestStop();
+        }
+    });
+    QVERIFY(finished.wait(5000));
+    QVERIFY(stopped);
+    const int loaded = w.songList()->rowCount();
+    QVERIFY(loaded > 0);
+    QVERIFY(loaded < rows.size());
+    // The loader ended its own way: the next file number follows the rows it added.
+    QCOMPARE(w.props().nextFileNumber, loaded + 1);
 }
 
 QTEST_MAIN(TestSongListFile)

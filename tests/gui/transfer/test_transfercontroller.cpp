@@ -78,19 +78,22 @@ void TestTransferControl::cleanup()
     m_window.reset();
 }
 
+// Wired to the stand-in controls as the main window wires it to its own.
 void TestTransferControl::makeControl()
 {
-    TransferController::Host host;
-    host.window = m_window.get();
-    host.songs = m_songs;
-    host.list = m_list;
-    host.props = &m_props;
-    host.addBox = m_add;
-    host.transferButton = m_button;
-    host.destinationLabel = m_dest;
-    host.capacityLabel = m_cap;
-    host.measureDestination = [this] { ++m_diskInfoCalls; };
-    m_control = std::make_unique<TransferController>(host);
+    m_control = std::make_unique<TransferController>(m_window.get(), m_songs, &m_props);
+    TransferController *control = m_control.get();
+    control->setAddMode(m_add->isChecked());
+    connect(m_add, &QCheckBox::toggled, control, &TransferController::setAddMode);
+    connect(control, &TransferController::addModeChosen, m_add, [this] { m_add->setChecked(true); });
+    connect(control, &TransferController::destinationShouldBeMeasured, this, [this] { ++m_diskInfoCalls; });
+    connect(control, &TransferController::destinationChosen, this,
+            [this](const QString &destinationText, const QString &capacityText) {
+                m_dest->setText(destinationText);
+                m_cap->setText(capacityText);
+            });
+    connect(control, &TransferController::selectionShouldClear, m_list, &QAbstractItemView::clearSelection);
+    connect(control, &TransferController::transferButtonShouldEnable, m_button, [this] { m_button->setEnabled(true); });
 }
 
 void TestTransferControl::missingDestinationCancelled()

@@ -1,0 +1,45 @@
+#pragma once
+
+// What each songkite-cli command is told on its command line. Reading the arguments
+// touches nothing: bad usage is a UsageError before any card or preference is read.
+
+#include "core/transfer/TransferSetup.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+/// Bad usage; main() prints the message with a pointer to --help and exits with 2.
+struct UsageError {
+    QString message;
+};
+
+/// `songs SOURCE...`
+struct SongsArguments {
+    QStringList sources;
+};
+
+/// `transfer [OPTIONS] SOURCE...`
+struct TransferArguments {
+    QStringList sources;
+    /// --to; empty: the card folder of the preferences.
+    QString destination;
+    /// --add or --replace, the last one given; none: the preferences' add box.
+    std::optional<bool> add;
+    bool shuffle = false;
+    /// --keep-space, --title-order, --title-bytes and the bitrate patch switches.
+    TransferSetup::Overrides overrides;
+};
+
+/// `check [FOLDER]`
+struct CheckArguments {
+    /// None: the card folder of the preferences.
+    std::optional<QString> folder;
+};
+
+/// The arguments after the command's name; each throws UsageError.
+SongsArguments parseSongsArguments(const QStringList &args);
+TransferArguments parseTransferArguments(const QStringList &args);
+CheckArguments parseCheckArguments(const QStringList &args);
+void parseVolumesArguments(const QStringList &args);
