@@ -33,7 +33,7 @@ Destination::~Destination() = default;
 void Destination::measureDestination()
 {
     LibraryBridge &bridge = m_bridge ? *m_bridge : LibraryBridge::instance();
-    const QString answer = bridge.call(u"diskprop"_s, {preference::cardVolumeName});
+    const QString answer = bridge.call(u"volume-info"_s, {preference::cardVolumeName});
     const QStringList fields = answer.split(u',');
     m_props->diskFreeSpace = thousandths(fields.value(0));
     m_props->diskCapacity = thousandths(fields.value(1));

@@ -27,7 +27,7 @@ public:
     /// The bridge asked for the disk figures (the program's own by default).
     void setBridge(LibraryBridge *bridge) { m_bridge = bridge; }
 
-    /// Asks `diskprop` about the card's volume and sets diskFreeSpace, diskCapacity and
+    /// Asks `volume-info` about the card's volume and sets diskFreeSpace, diskCapacity and
     /// (never clearing it) diskEjectable.
     void measureDestination();
     /// Total size of the items directly in a folder, in kilobytes of 1000 bytes, the

@@ -43,9 +43,9 @@ QString LibraryBridge::call(const QString &name, const QStringList &params) cons
     if (!path.isEmpty())
         return runScript(path, params);
     const QString volume = params.value(0);
-    if (name == u"diskprop"_s)
+    if (name == u"volume-info"_s)
         return nativeVolumeInfo(volume);
-    if (name == u"gFreeSpace"_s)
+    if (name == u"volume-free"_s)
         return nativeFreeSpace(volume);
     return {};
 }

@@ -8,11 +8,11 @@
 /// answer (one final line feed dropped). A script that is missing, cannot start, exits
 /// non-zero or runs past the time limit answers the empty text.
 ///
-/// `diskprop` and `gFreeSpace` are answered from the volume table unless the scripts folder
+/// `volume-info` and `volume-free` are answered from the volume table unless the scripts folder
 /// holds an executable of that name:
-/// - diskprop VOLUME: "free,capacity,ejectable" in megabytes of 1,000,000 bytes, e.g.
+/// - volume-info VOLUME: "free,capacity,ejectable" in megabytes of 1,000,000 bytes, e.g.
 ///   "123.4567,1000,true";
-/// - gFreeSpace VOLUME: the free space in megabytes of 1,048,576 bytes, the unit of the
+/// - volume-free VOLUME: the free space in megabytes of 1,048,576 bytes, the unit of the
 ///   transfer's room check, e.g. "117.7375".
 /// An unknown volume answers the empty text.
 class LibraryBridge final {

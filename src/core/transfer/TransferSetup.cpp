@@ -35,7 +35,7 @@ TransferOptions fromPreferences(TransferOptions::Mode mode, const FileItem &dest
 
 QString bridgeFreeSpace(const QString &volumeName)
 {
-    return LibraryBridge::instance().call(u"gFreeSpace"_s, {volumeName});
+    return LibraryBridge::instance().call(u"volume-free"_s, {volumeName});
 }
 
 } // namespace TransferSetup

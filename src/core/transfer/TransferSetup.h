@@ -30,7 +30,7 @@ struct Overrides {
 TransferOptions fromPreferences(TransferOptions::Mode mode, const FileItem &destination,
                                 const Overrides &overrides = {});
 
-/// The bridge call "gFreeSpace" for a volume, so that a script of that name can answer.
+/// The bridge call "volume-free" for a volume, so that a script of that name can answer.
 QString bridgeFreeSpace(const QString &volumeName);
 
 } // namespace TransferSetup

@@ -69,7 +69,7 @@ private slots:
         makeCard();
         for (int i = 0; i < 2000; ++i)
             writeFile(card() + u"/SDS_%1.3G2"_s.arg(i, 4, 10, QChar(u'0')), 1500);
-        setDiskprop(u"123.4567,1000,true"_s);
+        setVolumeInfo(u"123.4567,1000,true"_s);
         QSignalSpy checked(m_dest.get(), &Destination::cardCheckedChanged);
 
         m_dest->searchCard();
@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(Destination::formatThousandths(value), text);
     }
 
-    void diskpropAnswers_data()
+    void volumeInfoAnswers_data()
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("ejectableBefore");
@@ -150,7 +150,7 @@ private slots:
         QTest::newRow("empty answer") << QString() << false << qint64(0) << qint64(0) << false;
         QTest::newRow("only the exact word") << u"1,2,truely"_s << false << qint64(1000) << qint64(2000) << false;
     }
-    void diskpropAnswers()
+    void volumeInfoAnswers()
     {
         QFETCH(QString, answer);
         QFETCH(bool, ejectableBefore);
@@ -158,9 +158,9 @@ private slots:
         QFETCH(qint64, capacity);
         QFETCH(bool, ejectable);
         if (!answer.isEmpty())
-            setDiskprop(answer);
+            setVolumeInfo(answer);
         else
-            writeScript(u"diskprop"_s, u"exit 1"_s);
+            writeScript(u"volume-info"_s, u"exit 1"_s);
         m_props.diskEjectable = ejectableBefore;
         m_dest->measureDestination();
         QCOMPARE(m_props.diskFreeSpace, free);
@@ -214,7 +214,7 @@ private slots:
     {
         makeCard();
         writeFile(card() + u"/SDS_0001.3G2"_s, 2500000);
-        setDiskprop(u"100,200,true"_s);
+        setVolumeInfo(u"100,200,true"_s);
         m_dest->cardBoxClicked(true);
         QCOMPARE(m_props.cardMusicFolder, FileItem(card()));
         QCOMPARE(m_props.destinationFolder, FileItem(card()));
@@ -226,7 +226,7 @@ private slots:
         Destination other(&m_props);
         other.setBridge(m_bridge.get());
         m_props.diskEjectable = false;
-        setDiskprop(u"100,200,false"_s);
+        setVolumeInfo(u"100,200,false"_s);
         other.cardBoxClicked(true);
         QCOMPARE(other.capacityText(), QString());
     }
@@ -235,7 +235,7 @@ private slots:
     {
         makeCard();
         QVERIFY(QDir().mkpath(m_volumes + u"/HD/Out"_s));
-        setDiskprop(u"50,100,true"_s);
+        setVolumeInfo(u"50,100,true"_s);
         m_dest->searchCard();
         QVERIFY(m_dest->cardChecked());
         m_props.destinationSizeKB = 1500;
@@ -260,7 +260,7 @@ private slots:
     {
         makeCard();
         QVERIFY(QDir().mkpath(m_volumes + u"/HD/Out"_s));
-        setDiskprop(u"50,100,true"_s);
+        setVolumeInfo(u"50,100,true"_s);
         m_dest->searchCard();
         m_prompts->folders << m_volumes + u"/HD/Out"_s;
         m_dest->chooseDestinationFolder();
@@ -278,7 +278,7 @@ private slots:
     void searchThreadRunsTheSearch()
     {
         makeCard();
-        setDiskprop(u"1,2,true"_s);
+        setVolumeInfo(u"1,2,true"_s);
         m_dest->startCardSearch();
         QVERIFY(!m_dest->cardChecked()); // it runs on the next turn of the event loop
         QTRY_VERIFY(m_dest->cardChecked());
@@ -324,7 +324,7 @@ private slots:
     {
         makeCard();
         writeFile(card() + u"/a"_s, 4000);
-        setDiskprop(u"10,20,true"_s);
+        setVolumeInfo(u"10,20,true"_s);
         m_dest->searchCard();
         preference::keepFreeMB = 3;
         QCOMPARE(m_dest->shuffleRoom(), 4 + 10000 - 3000);
@@ -381,7 +381,7 @@ private slots:
 private:
     QString card() const { return m_volumes + u"/NO NAME/PRIVATE/AU/DF/D_SD"_s; }
     void makeCard() { QVERIFY(QDir().mkpath(card())); }
-    void setDiskprop(const QString &answer) { writeScript(u"diskprop"_s, u"printf '%s' '"_s + answer + u"'"_s); }
+    void setVolumeInfo(const QString &answer) { writeScript(u"volume-info"_s, u"printf '%s' '"_s + answer + u"'"_s); }
     void writeScript(const QString &name, const QString &body)
     {
         QFile f(m_scripts + u'/' + name);

@@ -86,27 +86,27 @@ private slots:
     void nativeVolumeAnswers()
     {
         const LibraryBridge bridge(m_scripts);
-        const QStringList fields = bridge.call(u"diskprop"_s, {u"NO NAME"_s}).split(u',');
+        const QStringList fields = bridge.call(u"volume-info"_s, {u"NO NAME"_s}).split(u',');
         QCOMPARE(fields.size(), 3);
         QVERIFY(fields.at(0).toDouble() > 0);
         QVERIFY(fields.at(1).toDouble() >= fields.at(0).toDouble());
         QCOMPARE(fields.at(2), u"true"_s); // every volume of the folder table is ejectable
-        const double mib = bridge.call(u"gFreeSpace"_s, {u"NO NAME"_s}).toDouble();
+        const double mib = bridge.call(u"volume-free"_s, {u"NO NAME"_s}).toDouble();
         // The same free space in the other unit; other processes may write in between, so
         // the two readings agree within 1 %, well below the 4.9 % a unit mix-up makes.
         const double bytesFromMib = mib * 1048576.0;
         const double bytesFromMb = fields.at(0).toDouble() * 1e6;
         QVERIFY2(qAbs(bytesFromMib - bytesFromMb) < std::max(1048576.0, bytesFromMb / 100),
                  qPrintable(u"%1 vs %2"_s.arg(bytesFromMib).arg(bytesFromMb)));
-        QCOMPARE(bridge.call(u"diskprop"_s, {u"Missing"_s}), QString());
-        QCOMPARE(bridge.call(u"gFreeSpace"_s, {}), QString());
+        QCOMPARE(bridge.call(u"volume-info"_s, {u"Missing"_s}), QString());
+        QCOMPARE(bridge.call(u"volume-free"_s, {}), QString());
     }
 
     void scriptReplacesNativeAnswer()
     {
-        writeScript(u"diskprop"_s, u"printf '1.5,2,false'"_s);
+        writeScript(u"volume-info"_s, u"printf '1.5,2,false'"_s);
         const LibraryBridge bridge(m_scripts);
-        QCOMPARE(bridge.call(u"diskprop"_s, {u"NO NAME"_s}), u"1.5,2,false"_s);
+        QCOMPARE(bridge.call(u"volume-info"_s, {u"NO NAME"_s}), u"1.5,2,false"_s);
     }
 
     void megabytesAreExactDecimals_data()

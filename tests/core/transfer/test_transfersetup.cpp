@@ -94,7 +94,7 @@ private slots:
         // A script of that name answers in place of the volume table.
         QTemporaryDir scripts;
         QVERIFY(scripts.isValid());
-        const QString script = scripts.filePath(u"gFreeSpace"_s);
+        const QString script = scripts.filePath(u"volume-free"_s);
         QVERIFY(testsupport::writeFile(script, "#!/bin/sh\nprintf '%s' \"12.5 for $1\"\n"));
         QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const QByteArray saved = qgetenv("SONGKITE_SCRIPTS");

@@ -171,7 +171,7 @@ private slots:
         makeCard();
         for (int i = 0; i < 3; ++i)
             writeFile(card() + u"/SDS_000%1.3G2"_s.arg(i), 1500000);
-        setDiskprop(u"123.4567,1000,true"_s);
+        setVolumeInfo(u"123.4567,1000,true"_s);
         open();
         QVERIFY(m_window->cardCheckBox()->isChecked());
         QCOMPARE(m_window->destinationLabel()->text(), u"転送先  NO NAME:PRIVATE:AU:DF:D_SD:"_s);
@@ -201,7 +201,7 @@ private slots:
 
     void timerFindsACardInsertedLater()
     {
-        setDiskprop(u"10,20,true"_s);
+        setVolumeInfo(u"10,20,true"_s);
         open();
         QCOMPARE(m_window->destinationLabel()->text(), u"miniSD　が見つかりません"_s);
         m_prompts->folders.clear();
@@ -218,7 +218,7 @@ private slots:
     void shuffleFillsTheCardsRoom()
     {
         makeCard();
-        setDiskprop(u"1.2,20,true"_s); // 1,200 KB: never room for the 1,235 KB song
+        setVolumeInfo(u"1.2,20,true"_s); // 1,200 KB: never room for the 1,235 KB song
         open();
         m_window->scanMusicFolder(FileItem(hd(u"Other"_s)));
         m_window->scanMusicFolder(FileItem(hd(u"Music"_s)));
@@ -236,9 +236,9 @@ private:
     QString card() const { return m_tmp->path() + u"/volumes/NO NAME/PRIVATE/AU/DF/D_SD"_s; }
     void makeCard() { QVERIFY(QDir().mkpath(card())); }
 
-    void setDiskprop(const QString &answer)
+    void setVolumeInfo(const QString &answer)
     {
-        QFile f(m_tmp->path() + u"/scripts/diskprop"_s);
+        QFile f(m_tmp->path() + u"/scripts/volume-info"_s);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write((u"#!/bin/sh\nprintf '%s' '"_s + answer + u"'\n"_s).toUtf8());
         f.close();
