@@ -79,8 +79,7 @@ void MainWindow::startDefaultListLoader()
         Prompts::instance().beep();
         Prompts::instance().showMessage(u"ファイルが見つからなかった曲のチェックを外しました。"_s, Prompts::Icon::Caution);
     });
-    const QRect busyPlace = m_busy->geometry();
-    connect(loader, &DefaultListLoader::rowsArriving, this, [this, busyPlace](bool arriving) {
+    connect(loader, &DefaultListLoader::rowsArriving, this, [this](bool arriving) {
         if (arriving) {
             // The empty loading list stands in, with the song list's columns, and the busy
             // indicator turns in its middle.
@@ -94,7 +93,7 @@ void MainWindow::startDefaultListLoader()
         } else {
             m_list->show();
             m_loadingList->hide();
-            m_busy->setGeometry(busyPlace);
+            followResize(); // the busy indicator back to its place in the status area
         }
     });
     connect(loader, &coop::Thread::finished, this, [this, loader] {

@@ -15,6 +15,13 @@
 #include <QTest>
 
 #include "TestSupport.h"
+#include "core/platform/Prompts.h"
+#include "gui/main/MainWindow.h"
+
+#include <QPushButton>
+#include <QProgressBar>
+#include <QThread>
+#include "gui/transfer/TransferController.h"
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +39,31 @@ QByteArray record(const QString &title, const QString &artist, const QString &al
     return ShiftJis::encode(f.join(u'\t')) + '\r';
 }
 
+/// An export list of `count` songs of the test's music folder, titled PREFIX1, PREFIX2, ...
+QByteArray songList(const QString &prefix, int count)
+{
+    QByteArray text;
+    for (int i = 1; i <= count; ++i)
+        text += record(prefix + QString::number(i), u"x"_s, u"y"_s, u"10"_s, u"HD:Music:S%1.m4a"_s.arg(i));
+    return text;
+}
+
+QStringList titlesOf(const SongListModel &songs)
+{
+    QStringList t;
+    for (int r = 0; r < songs.rowCount(); ++r)
+        t << songs.cell(r, 1);
+    return t;
+}
+
+QStringList numbered(const QString &prefix, int count)
+{
+    QStringList t;
+    for (int i = 1; i <= count; ++i)
+        t << prefix + QString::number(i);
+    return t;
+}
+
 } // namespace
 
 class TestAutoList : public QObject {
@@ -40,6 +72,10 @@ private slots:
     void init();
     void exportListRowsFollowRecordPositions();
     void autoListsReplaceTheListAndAreSent();
+    void autoListWaitsForTheRunningTransfer_data();
+    void autoListWaitsForTheRunningTransfer();
+    void unreadableAutoListIsReportedOnce();
+    void aTransferStopOutlivesThePickUps();
 
 private:
     std::unique_ptr<QTemporaryDir> m_tmp;
@@ -58,6 +94,8 @@ void TestAutoList::init()
     QVERIFY(QDir().mkpath(m_card));
     for (const QString &name : {u"A.m4a"_s, u"B.m4a"_s, u"夜空.m4a"_s})
         QVERIFY(writeFile(root + u"/volumes/HD/Music/"_s + name, name.toUtf8()));
+    for (int i = 1; i <= 12; ++i)
+        QVERIFY(writeFile(root + u"/volumes/HD/Music/S%1.m4a"_s.arg(i), "song"));
 }
 
 void TestAutoList::exportListRowsFollowRecordPositions()
@@ -125,6 +163,135 @@ void TestAutoList::autoListsReplaceTheListAndAreSent()
     QCOMPARE(titles, (QStringList{u"A"_s, u"B"_s}));
     QCOMPARE(QDir(m_card).entryList({u"*.3G2"_s}, QDir::Files).size(), 2);
     QTRY_VERIFY(w.repeatingTimer()->isActive());
+}
+
+void TestAutoList::autoListWaitsForTheRunningTransfer_data()
+{
+    QTest::addColumn<bool>("firstIsAutoList");
+    QTest::newRow("dropped while the user's transfer runs") << false;
+    QTest::newRow("dropped while another auto list is sent") << true;
+}
+
+void TestAutoList::autoListWaitsForTheRunningTransfer()
+{
+    QFETCH(bool, firstIsAutoList);
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    w.show();
+    QTRY_VERIFY(w.props().destinationFolder.exists());
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
+    // Slow copies, so that the timer ticks between songs; the second list is dropped while
+    // the first run copies its third song.
+    int copies = 0;
+    w.transferJob()->setCopyFunction([&](const FileItem &source, const FileItem &destination) {
+        if (++copies == 3)
+            writeFile(m_lists + u"/second.atxt"_s, songList(u"second"_s, 3));
+        QThread::msleep(15);
+        return source.copyTo(destination);
+    });
+    QList<TransferReport> reports;
+    QStringList listAtEnd;
+    bool secondWaited = false;
+    connect(w.transferJob(), &TransferJob::transferEnded, &w, [&](const TransferReport &r) {
+        reports << r;
+        if (reports.size() == 1) {
+            listAtEnd = titlesOf(*w.songList());
+            secondWaited = QFile::exists(m_lists + u"/second.atxt"_s);
+        }
+    });
+    w.repeatingTimer()->setInterval(5);
+    if (firstIsAutoList) {
+        QVERIFY(writeFile(m_lists + u"/first.atxt"_s, songList(u"first"_s, 8)));
+    } else {
+        QList<SongRow> rows;
+        for (int i = 1; i <= 8; ++i)
+            rows << SongRow::make(QString::number(i), u"first%1"_s.arg(i), u"x"_s, u"y"_s, 10,
+                                  u"HD:Music:S%1.m4a"_s.arg(i), u"HD:"_s);
+        w.songList()->appendRows(rows);
+        w.recountTotals();
+        QTRY_COMPARE(w.props().checkedCount, 8);
+        w.transfer()->runTransfer();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(reports.size(), 2, 15000);
+    // The first run sent its own eight songs, untouched by the list that came meanwhile.
+    QCOMPARE(reports[0].ending, TransferReport::Ending::Completed);
+    QCOMPARE(reports[0].copiedCount, 8);
+    QCOMPARE(listAtEnd, numbered(u"first"_s, 8));
+    QVERIFY(secondWaited);
+    // Then the waiting list was picked up and sent as usual.
+    QCOMPARE(reports[1].ending, TransferReport::Ending::Completed);
+    QCOMPARE(reports[1].copiedCount, 3);
+    QCOMPARE(titlesOf(*w.songList()), numbered(u"second"_s, 3));
+    QVERIFY(!QFile::exists(m_lists + u"/second.atxt"_s));
+    QCOMPARE(QDir(m_card).entryList({u"*.3G2"_s}, QDir::Files).size(), 3); // replace mode
+}
+
+void TestAutoList::unreadableAutoListIsReportedOnce()
+{
+    auto scripted = std::make_unique<ScriptedPrompts>();
+    ScriptedPrompts *prompts = scripted.get();
+    auto previous = Prompts::install(std::move(scripted));
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    w.show();
+    QTRY_VERIFY(w.props().destinationFolder.exists());
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
+    w.songList()->appendRow(SongRow::make(u"1 "_s, u"kept"_s, u"a"_s, u"b"_s, 1, u"HD:Music:A.m4a"_s, u"HD:"_s));
+    QSignalSpy ended(w.transferJob(), &TransferJob::transferEnded);
+    // A link to nothing: it is there, but nothing can be read through it.
+    QVERIFY(QFile::link(m_lists + u"/nowhere"_s, m_lists + u"/bad.atxt"_s));
+    int ticks = 0;
+    connect(w.repeatingTimer(), &QTimer::timeout, &w, [&ticks] { ++ticks; });
+    w.repeatingTimer()->setInterval(5);
+    QTRY_VERIFY(ticks >= 20);
+    QTRY_VERIFY(!w.autoListJob()->isRunning());
+    QCOMPARE(prompts->texts(), QStringList{u"曲リスト「bad.atxt」を読み込めませんでした。"_s});
+    QCOMPARE(prompts->beeps(), 1);
+    QCOMPARE(titlesOf(*w.songList()), QStringList{u"kept"_s});
+    QCOMPARE(ended.count(), 0);
+
+    // Once it changes into a list that reads, it is picked up as any other.
+    QVERIFY(QFile::remove(m_lists + u"/bad.atxt"_s));
+    QVERIFY(writeFile(m_lists + u"/bad.atxt"_s, songList(u"now"_s, 2)));
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(titlesOf(*w.songList()), numbered(u"now"_s, 2));
+    QCOMPARE(prompts->texts().size(), 1);
+    Prompts::install(std::move(previous));
+}
+
+void TestAutoList::aTransferStopOutlivesThePickUps()
+{
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    w.show();
+    QTRY_VERIFY(w.props().destinationFolder.exists());
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
+    QList<SongRow> rows;
+    for (int i = 1; i <= 8; ++i)
+        rows << SongRow::make(QString::number(i), u"s%1"_s.arg(i), u"x"_s, u"y"_s, 10, u"HD:Music:S%1.m4a"_s.arg(i), u"HD:"_s);
+    w.songList()->appendRows(rows);
+    w.recountTotals();
+    QTRY_COMPARE(w.props().checkedCount, 8);
+    int ticks = 0;
+    connect(w.repeatingTimer(), &QTimer::timeout, &w, [&ticks] { ++ticks; });
+    int ticksAfterStop = -1;
+    int copies = 0;
+    w.transferJob()->setCopyFunction([&](const FileItem &source, const FileItem &destination) {
+        if (++copies == 2) {
+            w.transferJob()->requestStop();
+            ticksAfterStop = ticks;
+        }
+        QThread::msleep(15);
+        return source.copyTo(destination);
+    });
+    QSignalSpy ended(w.transferJob(), &TransferJob::transferEnded);
+    w.repeatingTimer()->setInterval(5);
+    w.transfer()->runTransfer();
+    QVERIFY(ended.wait(10000));
+    const auto report = ended.first().first().value<TransferReport>();
+    QCOMPARE(report.ending, TransferReport::Ending::UserStopped);
+    QCOMPARE(report.copiedCount, 2);
+    QVERIFY(ticks > ticksAfterStop); // pick-ups ran meanwhile and did not undo the stop
 }
 
 QTEST_MAIN(TestAutoList)
