@@ -101,8 +101,15 @@ private:
 SongsArguments parseSongsArguments(const QStringList &args)
 {
     CommandLine line;
+    line.addValue(u"save-list"_s, u"--save-list needs a NAME without \":\", \"/\" or \"\\\""_s);
     line.parse(u"songs"_s, args);
-    SongsArguments parsed{line.positional()};
+    SongsArguments parsed{line.positional(), std::nullopt};
+    for (const auto &[name, value] : line.given()) {
+        // The names the song-list dialog refuses: they cannot be a file of the list folder.
+        if (value.isEmpty() || value.contains(u':') || value.contains(u'/') || value.contains(u'\\'))
+            throw line.badValue(name);
+        parsed.saveAs = value;
+    }
     if (parsed.sources.isEmpty())
         throw UsageError{u"at least one SOURCE is needed"_s};
     return parsed;

@@ -18,6 +18,8 @@ struct UsageError {
 /// `songs SOURCE...`
 struct SongsArguments {
     QStringList sources;
+    /// --save-list NAME: the list is also written as the own list NAME.list.
+    std::optional<QString> saveAs;
 };
 
 /// `transfer [OPTIONS] SOURCE...`

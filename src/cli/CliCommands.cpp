@@ -16,6 +16,8 @@
 #include "core/songlist/SessionState.h"
 #include "core/songlist/SongListModel.h"
 #include "core/sources/FolderScan.h"
+#include "core/sources/ListFolderJob.h"
+#include "core/sources/SongListFile.h"
 #include "core/sources/SourceRecord.h"
 #include "core/transfer/TransferJob.h"
 #include "core/transfer/TransferSetup.h"
@@ -58,36 +60,61 @@ QString escaped(const QString &cell)
 }
 
 /// Fills `list` from music folders as the app's scan does; 0, or 1 for a missing source.
+bool isSongList(const FileItem &item)
+{
+    const QString name = item.name();
+    return !item.isFolder()
+        && (name.endsWith(u".txt"_s, Qt::CaseInsensitive) || name.endsWith(u".list"_s, Qt::CaseInsensitive)
+            || name == SongListFile::kDefaultList);
+}
+
+/// Reads one song-list file as the song-list dialog's "開く" does.
+void readSongList(const FileItem &file, SongListModel &list, SessionState &props, SourceRecord &record)
+{
+    ListFolderJob job(&list, &record, nullptr, props, file.parent().posixPath(), ListFolderJob::Mode::ReadChosenLists);
+    job.setChosenFiles({file.name()});
+    QEventLoop loop;
+    QObject::connect(&job, &coop::Thread::finished, &loop, &QEventLoop::quit);
+    job.start();
+    loop.exec();
+}
+
 int scanSources(const QStringList &sources, SongListModel &list)
 {
-    QList<FileItem> folders;
+    QList<FileItem> items;
     bool missing = false;
     for (const QString &source : sources) {
         const FileItem item(source);
         if (!item.exists()) {
             cliErr() << "songkite-cli: no such source: " << source << '\n';
             missing = true;
-        } else if (!item.isFolder()) {
-            cliErr() << "songkite-cli: not a music folder: " << source << '\n';
+        } else if (!item.isFolder() && !isSongList(item)) {
+            cliErr() << "songkite-cli: not a music folder or song list: " << source << '\n';
             missing = true;
         }
-        folders.append(item);
+        items.append(item);
     }
     if (missing)
         return 1;
 
+    // One state for every source, so that rows are numbered on as they come.
     SessionState props;
     SourceRecord record;
     FolderScan scan(&list, &props, &record);
-    QEventLoop loop;
-    QObject::connect(&scan, &FolderScan::busyChanged, &loop, [&loop](bool busy) {
-        if (!busy)
-            loop.quit();
-    });
-    for (const FileItem &folder : std::as_const(folders))
-        scan.scanMusicFolder(folder);
-    if (scan.isBusy())
-        loop.exec();
+    for (const FileItem &item : std::as_const(items)) {
+        if (!item.isFolder()) {
+            readSongList(item, list, props, record);
+            continue;
+        }
+        QEventLoop loop;
+        QObject::connect(&scan, &FolderScan::busyChanged, &loop, [&loop](bool busy) {
+            if (!busy)
+                loop.quit();
+        });
+        scan.scanMusicFolder(item);
+        if (scan.isBusy())
+            loop.exec();
+    }
     return 0;
 }
 
@@ -132,6 +159,11 @@ int songsCommand(const SongsArguments &args)
     }
     cliOut() << text;
     cliOut().flush();
+    if (args.saveAs && !SongListFile::saveSongList(AppPaths::listFolder(), *args.saveAs + u".list"_s, list.rows())) {
+        cliErr() << "songkite-cli: cannot write the song list " << *args.saveAs << ".list\n";
+        cliErr().flush();
+        return 1;
+    }
     return 0;
 }
 

@@ -13,11 +13,15 @@ namespace {
 const QString kHelp = uR"(Usage: songkite-cli COMMAND [ARGUMENTS]
 
 Commands:
-  songs SOURCE...   Builds the song list from each SOURCE (a music folder, scanned as the
-                    app scans it) and prints one line per row, in list order: number,
-                    title, artist, album, size, colon path, source and the check mark
-                    (1 or 0), TAB-separated. A TAB, line break or backslash inside a cell
-                    is written as \t, \n, \r or \\. A missing source is an error.
+  songs SOURCE...   Builds the song list from each SOURCE, in order: a music folder,
+                    scanned as the app scans it, or a song-list file read as the app's
+                    "開く" reads it (an exported ".txt" list, a ".list" or the
+                    "musiclist.default" own list). Prints one line per row, in list order:
+                    number, title, artist, album, size, colon path, source and the check
+                    mark (1 or 0), TAB-separated. A TAB, line break or backslash inside a
+                    cell is written as \t, \n, \r or \\. A missing source is an error.
+                      --save-list NAME       also write the list as the own list NAME.list
+                                             in the list folder (no ":", "/" or "\")
   transfer [OPTIONS] SOURCE...
                     Builds the song list as "songs" does and sends the checked songs to
                     the card folder with the app's transfer, then prints the result text

@@ -1,4 +1,5 @@
 #include "core/card/CardLayout.h"
+#include "core/platform/TextCodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +53,24 @@ private slots:
         const Run check = run({u"check"_s});
         QCOMPARE(check.code, 0);
         QCOMPARE(check.out, QString());
+    }
+
+    void transferTakesASongList()
+    {
+        QStringList records;
+        for (int i : {3, 1}) {
+            QStringList f(25);
+            f[0] = u"Song %1"_s.arg(i), f[6] = u"1000"_s, f[24] = u"HD:Music:Band:Best:0%1 Song %1.m4a"_s.arg(i);
+            records << f.join(u'\t') + u'\r';
+        }
+        const QString list = m_tmp->path() + u"/picked.txt"_s;
+        QVERIFY(writeFile(list, ShiftJis::encode(records.join(QString()))));
+        const Run r = run({u"transfer"_s, u"--replace"_s, list});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, u"2曲転送しました \n"_s);
+        // In the list's order: song 3 first.
+        QCOMPARE(testsupport::readFile(m_card + u"/SDS_0000.3G2"_s), QByteArray(3000, 'd'));
+        QCOMPARE(run({u"check"_s}).code, 0);
     }
 
     void optionsComeFromThePreferences()

@@ -169,6 +169,8 @@ coop::Task<> ListFolderJob::readChosenLists()
             co_await loadExportList(file, name, 4);
         else if (hasExtension(name, u".list"))
             co_await loadOwnList(file, name, 5);
+        else if (name == SongListFile::kDefaultList)
+            co_await loadOwnList(file, name, int(name.size() - name.indexOf(u'.')));
         co_await coop::yield();
     }
     co_await finishReading();

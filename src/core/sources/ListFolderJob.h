@@ -35,7 +35,8 @@ public:
         PickUpAutomaticLists,
         /// Every export list (".txt") of the folder; own lists are not read.
         ReadEveryExportList,
-        /// The chosen files in their order: ".txt" as export lists, ".list" as own lists.
+        /// The chosen files in their order: ".txt" as export lists, ".list" and the
+        /// default list as own lists.
         ReadChosenLists,
     };
 
