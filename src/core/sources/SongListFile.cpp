@@ -77,11 +77,17 @@ DefaultListLoader::DefaultListLoader(SongListModel *songs, SessionState &props, 
 {
 }
 
-DataList DefaultListLoader::collectRows(const QString &text)
+coop::Task<DataList> DefaultListLoader::collectRows(QString text)
 {
     DataList collected;
-    for (const QStringList &f : SongListFile::records(text)) {
-        if (f[0].isEmpty())
+    // A long list is parsed in slices, so the window is served meanwhile.
+    QStringList pieces = text.split(u'\r');
+    pieces.removeLast(); // what follows the last carriage return
+    text.clear();
+    for (const QString &piece : std::as_const(pieces)) {
+        co_await coop::yield();
+        const QStringList f = piece.split(u'\t');
+        if (f.size() != SongListFile::kFields || f[0].isEmpty())
             continue;
         collected.addRow(f[0]);
         collected.setLastRowCell(1, f[1]);
@@ -91,7 +97,7 @@ DataList DefaultListLoader::collectRows(const QString &text)
         collected.setLastRowCell(5, SongListFile::kDefaultSource);
         collected.setLastRowCell(6, f[2]);
     }
-    return collected;
+    co_return collected;
 }
 
 coop::Task<> DefaultListLoader::run()
@@ -103,8 +109,7 @@ coop::Task<> DefaultListLoader::run()
     const QString text = QString::fromUtf8(file.readAll());
     file.close();
     m_listRead = true;
-    const DataList collected = collectRows(text);
-    co_await coop::yield();
+    const DataList collected = co_await collectRows(text);
     if (m_sources)
         m_sources->appendSource(SongListFile::kDefaultSource);
 

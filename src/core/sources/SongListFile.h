@@ -58,7 +58,7 @@ protected:
     coop::Task<> run() override;
 
 private:
-    static DataList collectRows(const QString &text);
+    coop::Task<DataList> collectRows(QString text);
 
     QPointer<SongListModel> m_songs;
     SessionState &m_props;
