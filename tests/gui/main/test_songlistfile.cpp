@@ -297,7 +297,10 @@ void TestSongListFile::openAllReadsTheExportListsOnly()
     MainWindow w(&bar, nullptr);
     w.show();
     QTRY_VERIFY(w.busyIndicator()->isHidden());
-    QVERIFY(w.handleCommand(u"openSongList"_s));
+    // The select button opens the dialog when the preferences say so.
+    preference::selectButtonMode = 1;
+    QTest::mouseClick(w.selectButton(), Qt::LeftButton);
+    QVERIFY(w.songListDialog());
     QTest::mouseClick(w.songListDialog()->secondButton(), Qt::LeftButton);
     QTRY_COMPARE(titles(*w.songList()), (QStringList{u"Intro"_s, u"夜空"_s}));
     QTRY_VERIFY(w.busyIndicator()->isHidden());
