@@ -8,6 +8,12 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
   libqt6svg6 libgl-dev libxkbcommon-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # The song preview decodes AAC through libav; the tests make their sample song with ffmpeg.
+  gstreamer1.0-libav ffmpeg
+  # The bitrate patch's test muxes a song the way GStreamer does.
+  gstreamer1.0-tools
+  # Qt's own buttons and choosers in Japanese.
+  qt6-translations-l10n
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
 )
 

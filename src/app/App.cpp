@@ -10,15 +10,97 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 
+#include <algorithm>
+#include <iterator>
+
+using namespace Qt::StringLiterals;
+
 namespace {
+
 App *s_instance = nullptr;
+
+// The Edit menu's commands, which act on the focused text field.
+constexpr const char16_t *kEditCommands[] = {u"editUndo", u"editCut", u"editCopy", u"editPaste"};
+
+bool isEditCommand(QStringView id)
+{
+    return std::any_of(std::begin(kEditCommands), std::end(kEditCommands),
+                       [id](const char16_t *command) { return id == QStringView(command); });
 }
+
+bool clipboardHasText() { return !QGuiApplication::clipboard()->text().isEmpty(); }
+
+// Whether the edit command can act on the widget: a text field with something to undo, a
+// selection to cut or copy, or text on the clipboard to paste. A password field gives
+// nothing away.
+bool editAvailable(QWidget *widget, QStringView id)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(widget)) {
+        const bool readable = line->echoMode() == QLineEdit::Normal;
+        if (id == u"editUndo")
+            return line->isUndoAvailable();
+        if (id == u"editCut")
+            return readable && !line->isReadOnly() && line->hasSelectedText();
+        if (id == u"editCopy")
+            return readable && line->hasSelectedText();
+        return !line->isReadOnly() && clipboardHasText();
+    }
+    const auto rich = [id](auto *edit) {
+        const bool selected = edit->textCursor().hasSelection();
+        if (id == u"editUndo")
+            return !edit->isReadOnly() && edit->document()->isUndoAvailable();
+        if (id == u"editCut")
+            return !edit->isReadOnly() && selected;
+        if (id == u"editCopy")
+            return selected;
+        return edit->canPaste();
+    };
+    if (auto *text = qobject_cast<QTextEdit *>(widget))
+        return rich(text);
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
+        return rich(plain);
+    return false;
+}
+
+template <typename Field>
+void runEdit(Field *field, QStringView id)
+{
+    if (id == u"editUndo")
+        field->undo();
+    else if (id == u"editCut")
+        field->cut();
+    else if (id == u"editCopy")
+        field->copy();
+    else
+        field->paste();
+}
+
+// Runs the edit command on the widget when it is a text field that offers it.
+void runEdit(QWidget *widget, QStringView id)
+{
+    if (!editAvailable(widget, id))
+        return;
+    if (auto *line = qobject_cast<QLineEdit *>(widget))
+        runEdit(line, id);
+    else if (auto *text = qobject_cast<QTextEdit *>(widget))
+        runEdit(text, id);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
+        runEdit(plain, id);
+}
+
+} // namespace
 
 App::App(QObject *parent) : QObject(parent)
 {
@@ -40,6 +122,23 @@ App *App::instance() { return s_instance; }
 MainWindow *App::mainWindow() const { return m_main; }
 CompactWindow *App::compactWindow() const { return m_compact; }
 AboutBox *App::aboutBox() const { return m_about; }
+
+bool App::installQtTranslations()
+{
+    // Qt's own texts (standard buttons, the folder chooser) in the language of the rest.
+    static QTranslator *translator = nullptr;
+    if (translator)
+        return true;
+    auto *loaded = new QTranslator(qApp);
+    if (!loaded->load(QLocale(QLocale::Japanese, QLocale::Japan), u"qtbase"_s, u"_"_s,
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(loaded)) {
+        delete loaded;
+        return false;
+    }
+    translator = loaded;
+    return true;
+}
 
 void App::start()
 {
@@ -99,23 +198,13 @@ bool App::handleOwn(const QString &id)
     else if (id == QStringLiteral("quit")) {
         if (m_main)
             m_main->close();
-    } else if (id == QStringLiteral("editUndo"))
-        forwardToFocus("undo");
-    else if (id == QStringLiteral("editCopy"))
-        forwardToFocus("copy");
-    else if (id == QStringLiteral("editPaste"))
-        forwardToFocus("paste");
+    } else if (isEditCommand(id))
+        runEdit(QApplication::focusWidget(), id);
     else if (m_main && m_main->handleCommand(id))
         ; // a main-window command chosen while another window was in front
     else
         return false;
     return true;
-}
-
-void App::forwardToFocus(const char *slot)
-{
-    if (QWidget *w = QApplication::focusWidget())
-        QMetaObject::invokeMethod(w, slot);
 }
 
 void App::updateMenus()
@@ -128,6 +217,12 @@ void App::updateMenus()
     if (m_compact && m_compact->isVisible())
         m_menuBar->action(QStringLiteral("showCompactWindow"))->setEnabled(false);
     m_menuBar->action(QStringLiteral("showAbout"))->setEnabled(true);
+    QWidget *focus = QApplication::focusWidget();
+    for (const char16_t *id : kEditCommands) {
+        const QString command = QString::fromUtf16(id);
+        if (editAvailable(focus, command))
+            m_menuBar->action(command)->setEnabled(true);
+    }
 }
 
 bool App::eventFilter(QObject *watched, QEvent *event)
@@ -185,7 +280,7 @@ void App::openPreferences()
 void App::showAbout()
 {
     if (!m_about) {
-        m_about = new AboutBox;
+        m_about = new AboutBox(m_main);
         if (m_main)
             connect(m_about, &AboutBox::closed, m_main, [main = m_main] {
                 if (main)

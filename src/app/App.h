@@ -21,6 +21,9 @@ public:
 
     /// The start-up sequence up to the event loop.
     void start();
+    /// Loads Qt's own Japanese texts (qtbase_ja from Qt's translations folder) into the
+    /// running application, once; false when they cannot be found.
+    static bool installQtTranslations();
 
     static App *instance();
     MenuBar *menuBar() const { return m_menuBar.get(); }
@@ -47,7 +50,6 @@ protected:
 
 private:
     bool handleOwn(const QString &id);
-    void forwardToFocus(const char *slot);
 
     std::unique_ptr<MenuBar> m_menuBar;
     QPointer<MainWindow> m_main;

@@ -14,6 +14,7 @@ namespace bench {
 int runCommands(const QStringList &args);
 int runScan(const QStringList &args);
 int runStartup(const QStringList &args);
+int runRewrite(const QStringList &args);
 }
 
 namespace {
@@ -22,6 +23,7 @@ const bench::Subcommand kSubcommands[] = {
     {"commands", "N    fill the main window with N rows and time each whole-list command", bench::runCommands},
     {"scan", "DIR  scan DIR into the main window as a chosen music folder", bench::runScan},
     {"startup", "N  open the main window with an N-row default list", bench::runStartup},
+    {"rewrite", "N  rewrite a card of N songs in place: new order, titles, one in ten deleted", bench::runRewrite},
 };
 
 void usage()

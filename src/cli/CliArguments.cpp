@@ -184,6 +184,52 @@ CheckArguments parseCheckArguments(const QStringList &args)
     return parsed;
 }
 
+ListArguments parseListArguments(const QStringList &args)
+{
+    CommandLine line;
+    line.parse(u"list"_s, args);
+    const QStringList folders = line.positional();
+    if (folders.size() > 1)
+        throw UsageError{u"list takes at most one FOLDER"_s};
+    ListArguments parsed;
+    if (!folders.isEmpty())
+        parsed.folder = folders.first();
+    return parsed;
+}
+
+ApplyArguments parseApplyArguments(const QStringList &args)
+{
+    CommandLine line;
+    line.addSwitch(u"yes"_s);
+    line.parse(u"apply"_s, args);
+    const QStringList rest = line.positional();
+    if (rest.isEmpty())
+        throw UsageError{u"apply needs the FILE of an edited listing"_s};
+    if (rest.size() > 2)
+        throw UsageError{u"apply takes one FILE and at most one FOLDER"_s};
+    ApplyArguments parsed;
+    parsed.yes = !line.given().isEmpty();
+    parsed.file = rest.first();
+    if (rest.size() == 2)
+        parsed.folder = rest.at(1);
+    return parsed;
+}
+
+ApplyArguments parseEditArguments(const QStringList &args)
+{
+    CommandLine line;
+    line.addSwitch(u"yes"_s);
+    line.parse(u"edit"_s, args);
+    const QStringList folders = line.positional();
+    if (folders.size() > 1)
+        throw UsageError{u"edit takes at most one FOLDER"_s};
+    ApplyArguments parsed;
+    parsed.yes = !line.given().isEmpty();
+    if (!folders.isEmpty())
+        parsed.folder = folders.first();
+    return parsed;
+}
+
 void parseVolumesArguments(const QStringList &args)
 {
     CommandLine line;

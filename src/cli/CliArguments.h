@@ -40,8 +40,27 @@ struct CheckArguments {
     std::optional<QString> folder;
 };
 
+/// `list [FOLDER]`
+struct ListArguments {
+    /// None: the card folder of the preferences.
+    std::optional<QString> folder;
+};
+
+/// `apply [--yes] FILE [FOLDER]` and `edit [--yes] [FOLDER]`
+struct ApplyArguments {
+    /// --yes: deleting songs needs no confirmation.
+    bool yes = false;
+    /// The edited listing; empty for `edit`, which makes its own.
+    QString file;
+    /// None: the card folder of the preferences.
+    std::optional<QString> folder;
+};
+
 /// The arguments after the command's name; each throws UsageError.
 SongsArguments parseSongsArguments(const QStringList &args);
 TransferArguments parseTransferArguments(const QStringList &args);
 CheckArguments parseCheckArguments(const QStringList &args);
+ListArguments parseListArguments(const QStringList &args);
+ApplyArguments parseApplyArguments(const QStringList &args);
+ApplyArguments parseEditArguments(const QStringList &args);
 void parseVolumesArguments(const QStringList &args);

@@ -42,23 +42,6 @@ bool readPreferences()
     return place.addChecked;
 }
 
-// Keeps one row on one line whatever a file name holds.
-QString escaped(const QString &cell)
-{
-    QString text;
-    text.reserve(cell.size());
-    for (const QChar c : cell) {
-        switch (c.unicode()) {
-        case u'\\': text += u"\\\\"_s; break;
-        case u'\t': text += u"\\t"_s; break;
-        case u'\n': text += u"\\n"_s; break;
-        case u'\r': text += u"\\r"_s; break;
-        default: text += c;
-        }
-    }
-    return text;
-}
-
 /// Fills `list` from music folders as the app's scan does; 0, or 1 for a missing source.
 bool isSongList(const FileItem &item)
 {
@@ -129,6 +112,33 @@ void drawProgress(int handled, int maximum)
 
 } // namespace
 
+QString escapedCell(const QString &cell)
+{
+    QString text;
+    text.reserve(cell.size());
+    for (const QChar c : cell) {
+        switch (c.unicode()) {
+        case u'\\': text += u"\\\\"_s; break;
+        case u'\t': text += u"\\t"_s; break;
+        case u'\n': text += u"\\n"_s; break;
+        case u'\r': text += u"\\r"_s; break;
+        default: text += c;
+        }
+    }
+    return text;
+}
+
+FileItem preferredCardFolder()
+{
+    readPreferences();
+    const FileItem card = FileItem::fromColonPath(CardFolder::colonPath());
+    if (card.isNull()) {
+        cliErr() << "songkite-cli: no card volume \"" << CardFolder::volumeName() << "\"\n";
+        cliErr().flush();
+    }
+    return card;
+}
+
 QTextStream &cliOut()
 {
     static QTextStream s(stdout);
@@ -150,7 +160,7 @@ int songsCommand(const SongsArguments &args)
     QString text;
     for (const SongRow &row : list.rows()) {
         for (const QString &cell : row.cells)
-            text += escaped(cell) + u'\t';
+            text += escapedCell(cell) + u'\t';
         text += row.checked ? u"1\n"_s : u"0\n"_s;
         if (text.size() > 1 << 16) {
             cliOut() << text;
@@ -235,13 +245,9 @@ int checkCommand(const CheckArguments &args)
 {
     QString folder;
     if (!args.folder) {
-        readPreferences();
-        const FileItem card = FileItem::fromColonPath(CardFolder::colonPath());
-        if (card.isNull()) {
-            cliErr() << "songkite-cli: no card volume \"" << CardFolder::volumeName() << "\"\n";
-            cliErr().flush();
+        const FileItem card = preferredCardFolder();
+        if (card.isNull())
             return 1;
-        }
         folder = card.posixPath();
     } else {
         folder = *args.folder;

@@ -39,6 +39,24 @@ Commands:
   check [FOLDER]    Reads every management file and song file of a card folder (default:
                     the card folder) and prints each inconsistency on its own line.
                     Exit 0 when there is none, 1 otherwise.
+  list [FOLDER]     Prints the songs of a card folder (default: the card folder) in the
+                    card's order, one line per song: position from 1, song file name,
+                    title, modification time (YYYY-MM-DD HH:MM) and size in bytes,
+                    TAB-separated, cells escaped as "songs" escapes them. Exit 1 when the
+                    folder or a management file cannot be read.
+  apply [--yes] FILE [FOLDER]
+                    Applies an edited listing FILE (as "list" prints it) to the card
+                    folder: a song whose line is gone is deleted, a changed title is
+                    written, and the order of the lines becomes the card's order. Lines
+                    are matched by song file name; the other columns but the title are
+                    ignored. A name that is not on the card, or is given twice, is an
+                    error (exit 2) and changes nothing. Deleting asks y/N when standard
+                    input is a terminal; without a terminal it needs --yes and is refused
+                    otherwise (exit 1, nothing changed).
+  edit [--yes] [FOLDER]
+                    Opens the listing in $VISUAL or $EDITOR (default vi) and, when the
+                    editor exits with status 0 and the listing changed, applies it as
+                    "apply" does.
   volumes           Prints one line per volume: name, mount point, free MB, capacity MB
                     (1 MB = 1,000,000 bytes) and "true" or "false" for ejectable,
                     TAB-separated.
@@ -80,6 +98,12 @@ int main(int argc, char **argv)
             return transferCommand(parseTransferArguments(args));
         if (command == u"check"_s)
             return checkCommand(parseCheckArguments(args));
+        if (command == u"list"_s)
+            return listCommand(parseListArguments(args));
+        if (command == u"apply"_s)
+            return applyCommand(parseApplyArguments(args));
+        if (command == u"edit"_s)
+            return editCommand(parseEditArguments(args));
         if (command == u"volumes"_s) {
             parseVolumesArguments(args);
             return volumesCommand();

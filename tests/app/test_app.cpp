@@ -1,22 +1,34 @@
 #include "app/App.h"
 #include "gui/main/MenuBar.h"
 #include "gui/main/AboutBox.h"
+#include "core/platform/Prompts.h"
 #include "core/prefs/Preferences.h"
+#include "core/prefs/RecentFolders.h"
 #include "core/songlist/SongListModel.h"
 #include "gui/songlist/SongListView.h"
 #include "gui/main/MainWindow.h"
 #include "gui/compact/CompactWindow.h"
+#include "gui/widgets/WidgetPrompts.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include "TestSupport.h"
 
@@ -41,6 +53,19 @@ void writePrefs(const QString &dir, const QStringList &fields)
     f.write((fields.join(u'\t') + u"\t\n"_s).toUtf8());
 }
 
+// Everything Qt and the program print while it lives, for the checks that nothing is.
+class PrintedMessages final {
+public:
+    PrintedMessages() { s_messages.clear(); m_previous = qInstallMessageHandler(record); }
+    ~PrintedMessages() { qInstallMessageHandler(m_previous); }
+    const QStringList &all() const { return s_messages; }
+
+private:
+    static void record(QtMsgType, const QMessageLogContext &, const QString &text) { s_messages << text; }
+    static inline QStringList s_messages;
+    QtMessageHandler m_previous = nullptr;
+};
+
 } // namespace
 
 class TestApp : public QObject {
@@ -57,7 +82,15 @@ private slots:
     void destinationLabelAtOpen_data();
     void destinationLabelAtOpen();
     void aboutBoxShowsVersionAndClosesOnClick();
+    void aboutBoxOpensCentredOnTheMainWindow();
+    void editCommandsDisabledWithoutATextField();
+    void editCommandsActOnTheFocusedTextField_data();
+    void editCommandsActOnTheFocusedTextField();
+    void cardPutBackIsFoundAtTheNextTick_data();
+    void cardPutBackIsFoundAtTheNextTick();
     void screenshots();
+    // Last: the translations stay installed for the rest of the run.
+    void qtTextsAreJapanese();
 
 private:
     void startApp();
@@ -73,6 +106,8 @@ void TestApp::init()
     for (const char *d : {"prefs", "home", "volumes", "volumes/Linux"})
         QVERIFY(QDir().mkpath(base + u'/' + QLatin1String(d)));
     testsupport::useHermeticFolders(base);
+    RecentFolders::forget();
+    Prompts::install(nullptr);
 }
 
 void TestApp::cleanup()
@@ -102,7 +137,13 @@ void TestApp::firstStartShowsMainWindow()
     QCOMPARE(preference::titleNameBytes, 40);
     QCOMPARE((QPoint{preference::compactWindowBounds[0], preference::compactWindowBounds[1]}), QPoint(200, 250));
     QVERIFY(QDir(m_tmp->path() + u"/home/曲リストファイル"_s).exists());
-    QCOMPARE(main->contentGeometry().size(), MainWindow::kDesignedSize);
+    // The first start opens wide enough that no status text is cut; the designed size is
+    // the least it can be.
+    const QSize size = main->contentGeometry().size();
+    QVERIFY(size.width() >= MainWindow::kDesignedSize.width());
+    QVERIFY(size.height() >= MainWindow::kDesignedSize.height());
+    for (QLabel *label : {main->statusLine(), main->destinationLabel(), main->capacityLabel()})
+        QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(), qPrintable(label->text()));
     QCOMPARE(main->props().nextFileNumber, 1);
 }
 
@@ -278,6 +319,194 @@ void TestApp::aboutBoxShowsVersionAndClosesOnClick()
     QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(10, 170));
     QTRY_VERIFY(!m_app->aboutBox());
     QVERIFY(main->transferButton()->isEnabled());
+}
+
+void TestApp::aboutBoxOpensCentredOnTheMainWindow()
+{
+    startApp();
+    MainWindow *main = m_app->mainWindow();
+    main->setContentGeometry(QRect(350, 240, 600, 420));
+    QCoreApplication::processEvents();
+    m_app->showAbout();
+    AboutBox *about = m_app->aboutBox();
+    QVERIFY(about && about->isVisible());
+    QCOMPARE(about->parentWidget(), main);
+    const QPoint offset = about->geometry().center() - main->geometry().center();
+    QVERIFY2(offset.manhattanLength() <= 1, qPrintable(u"%1,%2"_s.arg(offset.x()).arg(offset.y())));
+}
+
+void TestApp::editCommandsDisabledWithoutATextField()
+{
+    startApp();
+    MainWindow *main = m_app->mainWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    main->songList()->appendRow(SongRow::make(u"1"_s, u"曲"_s, u"a"_s, u"b"_s, 1000, u"L:a.m4a"_s, u"L:"_s));
+    main->songListView()->selectRow(0);
+    main->songListView()->setFocus();
+    QGuiApplication::clipboard()->setText(u"クリップ"_s);
+    QCOMPARE(QApplication::focusWidget(), main->songListView());
+    m_app->updateMenus();
+    {
+        // Nothing may be printed: the commands used to be sent to the song list, which has none.
+        const PrintedMessages printed;
+        for (const QString &id : {u"editUndo"_s, u"editCut"_s, u"editCopy"_s, u"editPaste"_s}) {
+            QVERIFY2(!m_app->menuBar()->action(id)->isEnabled(), qPrintable(id));
+            m_app->dispatch(id);
+        }
+        QCOMPARE(printed.all(), QStringList());
+    }
+    QCOMPARE(main->songList()->rowCount(), 1);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"クリップ"_s);
+}
+
+void TestApp::editCommandsActOnTheFocusedTextField_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("line field") << u"line"_s;
+    QTest::newRow("text area") << u"text"_s;
+    QTest::newRow("plain text area") << u"plain"_s;
+}
+
+void TestApp::editCommandsActOnTheFocusedTextField()
+{
+    QFETCH(QString, kind);
+    startApp();
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    QWidget *field = nullptr;
+    if (kind == u"line"_s)
+        field = new QLineEdit;
+    else if (kind == u"text"_s)
+        field = new QTextEdit;
+    else
+        field = new QPlainTextEdit;
+    layout->addWidget(field);
+    const auto text = [field] {
+        if (auto *line = qobject_cast<QLineEdit *>(field))
+            return line->text();
+        if (auto *rich = qobject_cast<QTextEdit *>(field))
+            return rich->toPlainText();
+        return qobject_cast<QPlainTextEdit *>(field)->toPlainText();
+    };
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    field->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), field);
+
+    MenuBar *bar = m_app->menuBar();
+    const auto enabled = [this, bar] {
+        m_app->updateMenus();
+        QString out;
+        for (const QString &id : {u"editUndo"_s, u"editCut"_s, u"editCopy"_s, u"editPaste"_s})
+            out += bar->action(id)->isEnabled() ? u'1' : u'0';
+        return out; // undo, cut, copy, paste
+    };
+
+    const PrintedMessages printed;
+    QGuiApplication::clipboard()->clear();
+    QCOMPARE(enabled(), u"0000"_s); // empty, nothing selected, nothing to paste
+    QTest::keyClicks(field, u"abc"_s);
+    QCOMPARE(text(), u"abc"_s);
+    QCOMPARE(enabled(), u"1000"_s);
+
+    QTest::keySequence(field, QKeySequence::SelectAll);
+    QCOMPARE(enabled(), u"1110"_s);
+    m_app->dispatch(u"editCopy"_s);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"abc"_s);
+    QCOMPARE(enabled(), u"1111"_s);
+
+    m_app->dispatch(u"editCut"_s);
+    QCOMPARE(text(), QString());
+    QCOMPARE(enabled(), u"1001"_s);
+    m_app->dispatch(u"editPaste"_s);
+    m_app->dispatch(u"editPaste"_s);
+    QCOMPARE(text(), u"abcabc"_s);
+    m_app->dispatch(u"editUndo"_s);
+    QVERIFY(text() != u"abcabc"_s);
+
+    // A field that cannot be changed offers copying only.
+    field->setProperty("readOnly", true);
+    QTest::keySequence(field, QKeySequence::SelectAll);
+    QCOMPARE(enabled(), u"0010"_s);
+    const QString before = text();
+    m_app->dispatch(u"editCut"_s);
+    m_app->dispatch(u"editPaste"_s);
+    QCOMPARE(text(), before);
+    QCOMPARE(printed.all(), QStringList());
+}
+
+void TestApp::cardPutBackIsFoundAtTheNextTick_data()
+{
+    QTest::addColumn<bool>("userTurnedTheBoxOff");
+    QTest::newRow("box off for want of a card") << false;
+    QTest::newRow("box turned off by the user") << true;
+}
+
+void TestApp::cardPutBackIsFoundAtTheNextTick()
+{
+    QFETCH(bool, userTurnedTheBoxOff);
+    startApp();
+    MainWindow *main = m_app->mainWindow();
+    QCheckBox *box = main->cardCheckBox();
+    QVERIFY(!box->isChecked());
+    QCOMPARE(main->destinationLabel()->text(), u"miniSD　が見つかりません"_s);
+    if (userTurnedTheBoxOff) {
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::mouseClick(box, Qt::LeftButton); // the chooser that opens is cancelled
+        QVERIFY(!box->isChecked());
+    }
+    int ticks = 0;
+    connect(main->repeatingTimer(), &QTimer::timeout, main, [&ticks] { ++ticks; });
+    main->repeatingTimer()->setInterval(10);
+
+    QVERIFY(QDir().mkpath(m_tmp->path() + u"/volumes/NO NAME/PRIVATE/AU/DF/D_SD"_s));
+    if (userTurnedTheBoxOff) {
+        QTRY_VERIFY(ticks >= 5);
+        QVERIFY(!box->isChecked());
+        QVERIFY(main->props().destinationFolder.isNull());
+    } else {
+        QTRY_VERIFY(box->isChecked());
+        QCOMPARE(main->props().destinationFolder.colonPath(), u"NO NAME:PRIVATE:AU:DF:D_SD:"_s);
+        QCOMPARE(main->destinationLabel()->text(), u"転送先  NO NAME:PRIVATE:AU:DF:D_SD:"_s);
+    }
+}
+
+void TestApp::qtTextsAreJapanese()
+{
+    QVERIFY(App::installQtTranslations());
+    QVERIFY(App::installQtTranslations()); // once is enough; a second call changes nothing
+
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), u"キャンセル"_s);
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"キャンセル"_s);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), u"はい(&Y)"_s);
+
+    // The folder chooser as the program shows it.
+    QString lookIn, fileType, reject, accept;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        lookIn = dialog->labelText(QFileDialog::LookIn);
+        fileType = dialog->labelText(QFileDialog::FileType);
+        reject = dialog->labelText(QFileDialog::Reject);
+        accept = dialog->labelText(QFileDialog::Accept);
+        QDir().mkpath(QStringLiteral(SONGKITE_SCREENSHOT_DIR));
+        dialog->grab().save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/folder-chooser.png"_s);
+        dialog->reject();
+    });
+    WidgetPrompts prompts;
+    QCOMPARE(prompts.chooseFolder(u"曲フォルダの選択"_s, u"選択"_s, m_tmp->path()), QString());
+    QCOMPARE(accept, u"選択"_s);
+    QCOMPARE(reject, u"キャンセル"_s);
+    for (const QString &label : {lookIn, fileType}) {
+        QVERIFY(!label.isEmpty());
+        QVERIFY2(std::any_of(label.cbegin(), label.cend(), [](QChar c) { return c.unicode() >= 0x3000; }),
+                 qPrintable(label));
+    }
 }
 
 void TestApp::screenshots()

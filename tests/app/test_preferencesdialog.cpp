@@ -1,6 +1,7 @@
 #include "app/App.h"
 #include "core/platform/Prompts.h"
 #include "core/prefs/Preferences.h"
+#include "core/prefs/RecentFolders.h"
 #include "gui/prefs/PreferencesDialog.h"
 #include "gui/main/MainWindow.h"
 
@@ -96,7 +97,10 @@ private slots:
     void byteCounterAndRefusedTotal();
     void cancelChangesNothing();
     void keepSpaceBoxDrivesItsField();
+    void keepSpaceFieldIsRetypedWhole_data();
+    void keepSpaceFieldIsRetypedWhole();
     void chooseFillsThePathField();
+    void chooserOpensAtTheFieldOrTheLastChoice();
     void createCardFolder();
     void closingEnablesTheTransferButton();
     void screenshot();
@@ -121,6 +125,7 @@ void TestPreferencesDialog::init()
     qputenv("SONGKITE_HOME", (base + u"/home"_s).toUtf8());
     qputenv("SONGKITE_VOLUMES", volumes().toUtf8());
     preference::resetToInitial();
+    RecentFolders::forget();
     auto prompts = std::make_unique<ScriptedPrompts>();
     m_prompts = prompts.get();
     Prompts::install(std::move(prompts));
@@ -383,6 +388,42 @@ void TestPreferencesDialog::keepSpaceBoxDrivesItsField()
     QCOMPARE(preference::keepFreeMB, 0);
 }
 
+void TestPreferencesDialog::keepSpaceFieldIsRetypedWhole_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("reach");
+    QTest::newRow("box ticked with the mouse") << 0 << u"tick"_s;
+    QTest::newRow("field clicked") << 25 << u"click"_s;
+    QTest::newRow("field clicked at its start") << 25 << u"click at start"_s;
+    QTest::newRow("field reached by Tab") << 25 << u"tab"_s;
+}
+
+void TestPreferencesDialog::keepSpaceFieldIsRetypedWhole()
+{
+    QFETCH(int, stored);
+    QFETCH(QString, reach);
+    setTypical();
+    preference::keepFreeMB = stored;
+    PreferencesDialog *d = open();
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QCheckBox *keep = box(d, u"keepSpaceBox"_s);
+    QLineEdit *mb = field(d, u"keepSpaceField"_s);
+    if (reach == u"tick"_s) {
+        QTest::mouseClick(keep, Qt::LeftButton);
+        QVERIFY(keep->isChecked());
+        QCOMPARE(mb->text(), u"0"_s);
+    } else if (reach == u"tab"_s) {
+        keep->setFocus();
+        QTest::keyClick(keep, Qt::Key_Tab);
+    } else {
+        const int x = reach == u"click"_s ? mb->width() - 3 : 3;
+        QTest::mouseClick(mb, Qt::LeftButton, {}, QPoint(x, mb->height() / 2));
+    }
+    QTRY_VERIFY(mb->hasFocus());
+    QTest::keyClicks(mb, u"100"_s);
+    QCOMPARE(mb->text(), u"100"_s);
+}
+
 void TestPreferencesDialog::chooseFillsThePathField()
 {
     setTypical();
@@ -410,6 +451,31 @@ void TestPreferencesDialog::chooseFillsThePathField()
     click(d, u"okButton"_s);
     QCOMPARE(preference::cardVolumeName, u"音楽カード"_s);
     QCOMPARE(preference::cardFolderPath, u":PRIVATE:AU:DF:D_SD:"_s);
+}
+
+void TestPreferencesDialog::chooserOpensAtTheFieldOrTheLastChoice()
+{
+    setTypical();
+    const QString out = volumes() + u"/Linux/Out"_s;
+    QVERIFY(QDir().mkpath(out));
+    PreferencesDialog *d = open();
+    QLineEdit *path = field(d, u"pathField"_s);
+
+    click(d, u"chooseButton"_s); // "NO NAME" is not there: the application's folder
+    type(path, u"CARD:PRIVATE:"_s);
+    click(d, u"chooseButton"_s); // the folder is still to be made: its volume
+    QVERIFY(QDir().mkpath(volumes() + u"/CARD/PRIVATE"_s));
+    click(d, u"chooseButton"_s); // the field's folder
+    m_prompts->folders << out;
+    click(d, u"chooseButton"_s);
+    QCOMPARE(path->text(), u"Linux:Out:"_s);
+    type(path, u"GONE:PRIVATE:"_s);
+    click(d, u"chooseButton"_s); // the folder chosen last
+    QCOMPARE(m_prompts->startFolders,
+             (QStringList{m_tmp->path() + u"/home"_s, volumes() + u"/CARD"_s, volumes() + u"/CARD/PRIVATE"_s,
+                          volumes() + u"/CARD/PRIVATE"_s, out}));
+    // The main window's destination chooser starts there too.
+    QCOMPARE(RecentFolders::destination(), out);
 }
 
 void TestPreferencesDialog::createCardFolder()

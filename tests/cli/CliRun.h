@@ -13,10 +13,14 @@ struct CliRun {
     QString err;
 };
 
-inline CliRun runCli(const QStringList &args, const QString &volumes, const QString &prefsDir)
+/// `environment` adds or replaces variables ("NAME=value"); standard input is no terminal.
+inline CliRun runCli(const QStringList &args, const QString &volumes, const QString &prefsDir,
+                     const QStringList &environment = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &setting : environment)
+        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     env.insert(QStringLiteral("SONGKITE_VOLUMES"), volumes);
     env.insert(QStringLiteral("SONGKITE_PREFS_DIR"), prefsDir);
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));

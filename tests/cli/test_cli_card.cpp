@@ -1,4 +1,6 @@
 #include "core/card/CardLayout.h"
+#include "core/cardedit/CardListing.h"
+#include "core/cardedit/CardRewrite.h"
 #include "core/platform/TextCodec.h"
 
 #include <QDir>
@@ -6,6 +8,7 @@
 #include "cli/CliRun.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,9 +24,51 @@ namespace {
 
 using Run = CliRun;
 
+const QDateTime kNewest = QDateTime(QDate(2026, 12, 1), QTime(12, 30));
+
+QString songName(int n) { return *CardFormat::songFileName(n); }
+
+/// Songs 0..titles.size()-1 on a card, song n titled titles[n], 1000 + n bytes and dated n
+/// minutes before the newest: the card's order is the numbers' order.
+void makeCard(const QString &card, const QStringList &titles)
+{
+    QByteArray mgr = CardFormat::newMgrFile(0);
+    for (int n = 0; n < titles.size(); ++n) {
+        mgr.replace(CardFormat::slotOffset(n), CardFormat::kSlotSize, CardFormat::usedSlot(n, ShiftJis::encode(titles[n])));
+        QFile song(card + u'/' + songName(n));
+        QVERIFY(QDir().mkpath(card));
+        QVERIFY(song.open(QIODevice::WriteOnly));
+        QVERIFY(song.write(QByteArray(1000 + n, 's')) == 1000 + n);
+        QVERIFY(song.flush()); // a later flush would date the song again
+        QVERIFY(song.setFileTime(kNewest.addSecs(-60 * n), QFileDevice::FileModificationTime));
+    }
+    QVERIFY(writeFile(card + u"/SD_F_000.MGR"_s, mgr));
+}
+
+const QStringList kTitles{u"夜空"_s, u"Intro"_s, u"Outro"_s, u"追加"_s, u"Last"_s};
+
+/// Every file of a folder with its bytes and modification time.
+QMap<QString, std::pair<QByteArray, QDateTime>> snapshot(const QString &folder)
+{
+    QMap<QString, std::pair<QByteArray, QDateTime>> files;
+    for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files))
+        files.insert(info.fileName(), {readFile(info.filePath()), info.lastModified()});
+    return files;
+}
+
+/// Lines of `list` output cut to their first three columns: position, name, title.
+QStringList namesAndTitles(const QString &listing)
+{
+    QStringList out;
+    for (const QString &line : listing.split(u'\n', Qt::SkipEmptyParts))
+        out << line.section(u'\t', 0, 2);
+    return out;
+}
+
 } // namespace
 
-// songkite-cli transfer and check, run as the built program against hermetic volumes.
+// songkite-cli transfer, check and the card editor's commands, run as the built program
+// against hermetic volumes.
 class TestCliCard final : public QObject {
     Q_OBJECT
 
@@ -125,6 +170,206 @@ private slots:
         QCOMPARE(r.out, u"SD_F_000.MGR: slot 1 is titled but SDS_0001.3G2 is missing\n"_s);
     }
 
+    void listPrintsTheCardInItsOrder()
+    {
+        makeCard(m_card, {u"A\tB\\C"_s, u"曲"_s, u"Third"_s});
+        // The latest song first, whatever its number.
+        QFile first(m_card + u"/SDS_0002.3G2"_s);
+        QVERIFY(first.open(QIODevice::ReadWrite));
+        QVERIFY(first.setFileTime(kNewest.addSecs(60), QFileDevice::FileModificationTime));
+        const Run r = run({u"list"_s});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, u"1\tSDS_0002.3G2\tThird\t2026-12-01 12:31\t1002\n"
+                        u"2\tSDS_0000.3G2\tA\\tB\\\\C\t2026-12-01 12:30\t1000\n"
+                        u"3\tSDS_0001.3G2\t曲\t2026-12-01 12:29\t1001\n"_s);
+        QCOMPARE(run({u"list"_s, m_card}).out, r.out);
+        QCOMPARE(r.err, QString());
+    }
+
+    void listFailsOnAnUnreadableCard_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("no such folder") << u"folder"_s << u"/no/such/card"_s;
+        QTest::newRow("a short management file") << u"short"_s << u"SD_F_000.MGR"_s;
+        QTest::newRow("a management file that is a folder") << u"folder file"_s << u"SD_F_000.MGR"_s;
+    }
+
+    void listFailsOnAnUnreadableCard()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, named);
+        makeCard(m_card, kTitles);
+        const QString mgr = m_card + u"/SD_F_000.MGR"_s;
+        if (damage == u"short"_s)
+            QVERIFY(QFile::resize(mgr, 100));
+        if (damage == u"folder file"_s)
+            QVERIFY(QFile::remove(mgr) && QDir().mkdir(mgr));
+        const Run r = run({u"list"_s, damage == u"folder"_s ? named : m_card});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString());
+        QVERIFY2(r.err.contains(named), qPrintable(r.err));
+    }
+
+    void applyDeletesMovesAndRetitles_data()
+    {
+        // The edited listing: song numbers in line order, and the titles the lines give.
+        QTest::addColumn<QList<int>>("order");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("a line deleted") << QList<int>{0, 2, 3, 4} << QStringList{kTitles[0], kTitles[2], kTitles[3], kTitles[4]};
+        QTest::newRow("the last line moved to the top")
+            << QList<int>{4, 0, 1, 2, 3} << QStringList{kTitles[4], kTitles[0], kTitles[1], kTitles[2], kTitles[3]};
+        QTest::newRow("a title changed")
+            << QList<int>{0, 1, 2, 3, 4} << QStringList{kTitles[0], u"新しい題名"_s, kTitles[2], kTitles[3], kTitles[4]};
+        QTest::newRow("a title with a TAB, escaped")
+            << QList<int>{0, 1, 2, 3, 4} << QStringList{u"a\\tb"_s, kTitles[1], kTitles[2], kTitles[3], kTitles[4]};
+        QTest::newRow("all of it, and only name and title given")
+            << QList<int>{3, 1, 0} << QStringList{u"三"_s, kTitles[1], u"「ゼロ」"_s};
+    }
+
+    void applyDeletesMovesAndRetitles()
+    {
+        QFETCH(QList<int>, order);
+        QFETCH(QStringList, titles);
+        makeCard(m_card, kTitles);
+        const QStringList listed = run({u"list"_s}).out.split(u'\n', Qt::SkipEmptyParts);
+        QStringList lines;
+        QStringList expected;
+        for (int k = 0; k < order.size(); ++k) {
+            QStringList fields = listed.at(order[k]).split(u'\t');
+            fields[2] = titles[k];
+            if (QTest::currentDataTag() == QByteArray("all of it, and only name and title given"))
+                fields = fields.mid(0, 3);
+            fields[0] = u"99"_s; // positions are ignored
+            lines << fields.join(u'\t');
+            expected << QString::number(k + 1) + u'\t' + songName(order[k]) + u'\t' + titles[k];
+        }
+        const QString file = m_tmp->path() + u"/edited.tsv"_s;
+        QVERIFY(writeFile(file, (lines.join(u'\n') + u'\n').toUtf8()));
+        const Run r = run({u"apply"_s, u"--yes"_s, file});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QCOMPARE(namesAndTitles(run({u"list"_s}).out), expected);
+        for (int n = 0; n < kTitles.size(); ++n)
+            QCOMPARE(QFile::exists(m_card + u'/' + songName(n)), order.contains(n));
+    }
+
+    void applyErrorsChangeNothing_data()
+    {
+        QTest::addColumn<QString>("extraLine");
+        QTest::addColumn<int>("code");
+        QTest::newRow("a song not on the card") << u"1\tSDS_0009.3G2\tX"_s << 2;
+        QTest::newRow("a song given twice") << u"1\tSDS_0003.3G2\tX"_s << 2;
+        QTest::newRow("a line without a title column") << u"1\tSDS_0003.3G2"_s << 2;
+    }
+
+    void applyErrorsChangeNothing()
+    {
+        QFETCH(QString, extraLine);
+        QFETCH(int, code);
+        makeCard(m_card, kTitles);
+        const auto before = snapshot(m_card);
+        // Song 1's line is gone too: a deletion the error must stop as well.
+        QStringList lines = run({u"list"_s}).out.split(u'\n', Qt::SkipEmptyParts);
+        lines.removeAt(1);
+        lines << extraLine;
+        const QString file = m_tmp->path() + u"/edited.tsv"_s;
+        QVERIFY(writeFile(file, lines.join(u'\n').toUtf8()));
+        const Run r = run({u"apply"_s, u"--yes"_s, file});
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.contains(u"line 5: "_s), qPrintable(r.err));
+        QVERIFY(snapshot(m_card) == before);
+    }
+
+    void applyWithoutYesAndTerminalRefusesToDelete()
+    {
+        makeCard(m_card, kTitles);
+        const auto before = snapshot(m_card);
+        QStringList lines = run({u"list"_s}).out.split(u'\n', Qt::SkipEmptyParts);
+        const QString file = m_tmp->path() + u"/edited.tsv"_s;
+        QVERIFY(writeFile(file, lines.mid(0, 4).join(u'\n').toUtf8()));
+        const Run refused = run({u"apply"_s, file});
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains(u"--yes"_s), qPrintable(refused.err));
+        QVERIFY(snapshot(m_card) == before);
+
+        // Moving deletes nothing: no confirmation needed.
+        lines.move(4, 0);
+        QVERIFY(writeFile(file, lines.join(u'\n').toUtf8()));
+        QCOMPARE(run({u"apply"_s, file}).code, 0);
+        QCOMPARE(namesAndTitles(run({u"list"_s}).out).value(0), u"1\tSDS_0004.3G2\tLast"_s);
+    }
+
+    void editGivesTheCardOfTheRewrite()
+    {
+        // The same card twice: one edited through the command, one rewritten directly.
+        const QString twin = m_volumes + u"/TWIN/D_SD"_s;
+        makeCard(m_card, kTitles);
+        makeCard(twin, kTitles);
+        const QString editor = m_tmp->path() + u"/editor.sh"_s;
+        QVERIFY(writeFile(editor, R"(#!/bin/sh
+set -e
+awk -F '\t' 'BEGIN { OFS = "\t" }
+    $2 == "SDS_0001.3G2" { next }
+    $2 == "SDS_0002.3G2" { $3 = "新しい題名" }
+    $2 == "SDS_0004.3G2" { top = $0; next }
+    { rest = rest $0 "\n" }
+    END { printf "%s\n%s", top, rest }' "$1" > "$1.new"
+sed -i 's/\t追加\t/\t追加 (live)\t/' "$1.new"
+mv "$1.new" "$1"
+)"));
+        QVERIFY(QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const Run r = runCli({u"edit"_s, u"--yes"_s}, m_volumes, m_tmp->path() + u"/prefs"_s,
+                             {u"VISUAL="_s + editor, u"EDITOR=false"_s});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+
+        CardRewrite job;
+        const QStringList listed{songName(0), songName(1), songName(2), songName(3), songName(4)};
+        job.setFolder(FileItem(twin));
+        job.setListing(FileItem(twin), listed);
+        job.setRows({{songName(4), kTitles[4], true}, {songName(0), kTitles[0], true},
+                     {songName(2), u"新しい題名"_s, true}, {songName(3), u"追加 (live)"_s, true},
+                     {songName(1), kTitles[1], false}});
+        QSignalSpy finished(&job, &coop::Thread::finished);
+        job.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(job.result().ending, CardRewriteResult::Ending::Completed);
+
+        const auto edited = snapshot(m_card);
+        const auto rewritten = snapshot(twin);
+        QCOMPARE(edited.keys(), rewritten.keys());
+        for (const QString &name : edited.keys())
+            QCOMPARE(edited[name].first, rewritten[name].first);
+        QStringList twinOrder;
+        for (const CardSong &song : CardListing::readCard(FileItem(twin)).songs)
+            twinOrder << song.fileName;
+        QCOMPARE(twinOrder, (QStringList{songName(4), songName(0), songName(2), songName(3)}));
+        QStringList editedOrder;
+        for (const QString &line : namesAndTitles(run({u"list"_s}).out))
+            editedOrder << line.section(u'\t', 1, 1);
+        QCOMPARE(editedOrder, twinOrder);
+    }
+
+    void editThatChangesNothing_data()
+    {
+        QTest::addColumn<QString>("editor");
+        QTest::addColumn<int>("code");
+        QTest::newRow("file left as it was") << u"true"_s << 0;
+        QTest::newRow("editor fails after changing") << u"sh -c 'echo >\"$0\"; exit 3'"_s << 1;
+    }
+
+    void editThatChangesNothing()
+    {
+        QFETCH(QString, editor);
+        QFETCH(int, code);
+        makeCard(m_card, kTitles);
+        const auto before = snapshot(m_card);
+        const Run r = runCli({u"edit"_s, u"--yes"_s}, m_volumes, m_tmp->path() + u"/prefs"_s, {u"VISUAL="_s + editor});
+        QCOMPARE(r.code, code);
+        QVERIFY(snapshot(m_card) == before);
+    }
+
     void wrongUsage_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -136,6 +381,9 @@ private slots:
         QTest::newRow("missing space value") << QStringList{u"transfer"_s, u"x"_s, u"--keep-space"_s} << 2;
         QTest::newRow("two folders to check") << QStringList{u"check"_s, u"a"_s, u"b"_s} << 2;
         QTest::newRow("missing source") << QStringList{u"transfer"_s, u"/no/such/folder"_s} << 1;
+        QTest::newRow("apply without a file") << QStringList{u"apply"_s, u"--yes"_s} << 2;
+        QTest::newRow("list of two folders") << QStringList{u"list"_s, u"a"_s, u"b"_s} << 2;
+        QTest::newRow("edit with an unknown option") << QStringList{u"edit"_s, u"--force"_s} << 2;
     }
 
     void wrongUsage()

@@ -41,7 +41,7 @@ const QList<Layer> kLayers = {
       u"core/sources"_s, u"core/destination"_s, u"core/transfer"_s, u"core/cardedit"_s},
      true},
     {u"gui"_s,
-     {u"gui/widgets"_s, u"gui/songlist"_s, u"gui/sources"_s, u"gui/transfer"_s, u"gui/prefs"_s,
+     {u"gui/widgets"_s, u"gui/songlist"_s, u"gui/sources"_s, u"gui/transfer"_s, u"gui/cardedit"_s, u"gui/prefs"_s,
       u"gui/compact"_s, u"gui/main"_s},
      true},
     {u"top"_s, {u"app"_s, u"cli"_s, u"bench"_s}, false},

@@ -201,14 +201,17 @@ std::optional<qint64> esdsOfTrack(BoxWalker &walker, const Box &trak)
     return esds->payload + *offset;
 }
 
-// Patches the field at `offset` when its first number is recognised; nothing otherwise.
-std::optional<PatchResult> patchAt(QFile &file, qint64 offset)
+// Patches the eight-byte field at `offset` when `shouldPatch(maxBitrate, avgBitrate)` holds;
+// nothing otherwise.
+template <typename Rule>
+std::optional<PatchResult> patchAt(QFile &file, qint64 offset, Rule shouldPatch)
 {
     // The whole eight-byte field must lie inside the file: writing it must never grow it.
     if (offset < 0 || offset + 8 > file.size() || !file.seek(offset))
         return std::nullopt;
-    const QByteArray value = file.read(4);
-    if (value.size() != 4 || !isRecognisedBitrate(qFromBigEndian<quint32>(value.constData())))
+    const QByteArray value = file.read(8);
+    if (value.size() != 8
+        || !shouldPatch(qFromBigEndian<quint32>(value.constData()), qFromBigEndian<quint32>(value.constData() + 4)))
         return std::nullopt;
     if (!file.seek(offset) || file.write(kPatchBytes, 8) != 8 || !file.flush())
         return PatchResult::WriteFailed;
@@ -216,6 +219,11 @@ std::optional<PatchResult> patchAt(QFile &file, qint64 offset)
 }
 
 } // namespace
+
+bool exceedsCardBitrate(quint32 maxBitrate, quint32 avgBitrate)
+{
+    return maxBitrate > kPatchedBitrate || (maxBitrate == 0 && avgBitrate > kPatchedBitrate);
+}
 
 bool isRecognisedBitrate(quint32 maxBitrate)
 {
@@ -250,10 +258,11 @@ PatchResult patchBitrate(const QString &songFile, int bitratePatchMode)
     QFile file(songFile);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return PatchResult::CannotOpen;
-    if (const auto result = patchAt(file, kFixedBitrateOffset))
+    const auto recognised = [](quint32 maxBitrate, quint32) { return isRecognisedBitrate(maxBitrate); };
+    if (const auto result = patchAt(file, kFixedBitrateOffset, recognised))
         return *result;
     if (const auto offset = findEsdsBitrateOffset(file)) {
-        if (const auto result = patchAt(file, *offset))
+        if (const auto result = patchAt(file, *offset, exceedsCardBitrate))
             return *result;
     }
     return PatchResult::Unchanged;

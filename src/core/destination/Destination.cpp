@@ -5,6 +5,7 @@
 #include "core/platform/NumberText.h"
 #include "core/platform/Prompts.h"
 #include "core/prefs/Preferences.h"
+#include "core/prefs/RecentFolders.h"
 #include "core/songlist/SessionState.h"
 
 #include <cmath>
@@ -116,6 +117,22 @@ void Destination::searchCard(const QString &folderPath)
 
 void Destination::startCardSearch() { m_search->start(); }
 
+void Destination::searchOnTimer()
+{
+    // Until the user touches the box, it is off only because no card was found: a card put
+    // in later is taken as the open sequence would have taken it.
+    if (m_cardChecked) {
+        startCardSearch();
+    } else if (m_awaitingCard) {
+        // A destination chosen meanwhile (a transfer asks for one when there is none) is
+        // the user's choice too.
+        if (!m_props->destinationFolder.isNull())
+            m_awaitingCard = false;
+        else
+            searchCard(preference::cardFolderPath);
+    }
+}
+
 void Destination::setCardChecked(bool on)
 {
     if (m_cardChecked == on)
@@ -128,6 +145,7 @@ void Destination::setCardChecked(bool on)
 void Destination::cardBoxClicked(bool on)
 {
     m_cardChecked = on;
+    m_awaitingCard = false;
     if (!on) {
         setCapacityVisible(false);
         chooseFolder();
@@ -155,16 +173,30 @@ void Destination::cardBoxClicked(bool on)
     }
 }
 
-void Destination::chooseDestinationFolder() { chooseFolder(); }
+void Destination::chooseDestinationFolder()
+{
+    // The user has taken the destination in hand: a card put in later does not override it.
+    m_awaitingCard = false;
+    chooseFolder();
+}
+
+QString Destination::chooserStartFolder() const
+{
+    const FileItem card = m_props->cardMusicFolder.isNull() ? cardFolder(preference::cardFolderPath)
+                                                            : m_props->cardMusicFolder;
+    return RecentFolders::firstExistingFolder(
+        {RecentFolders::destination(), card.isNull() ? QString() : card.posixPath(), AppPaths::appDir()});
+}
 
 void Destination::chooseFolder()
 {
-    const QString chosen = Prompts::instance().chooseFolder(u"転送先"_s, u"選択"_s, AppPaths::appDir());
+    const QString chosen = Prompts::instance().chooseFolder(u"転送先"_s, u"選択"_s, chooserStartFolder());
     m_props->destinationFolder = chosen.isEmpty() ? FileItem() : FileItem(chosen);
     if (m_props->destinationFolder.isNull()) {
         setDestinationText(u"転送先が指定されていません"_s);
         return;
     }
+    RecentFolders::rememberDestination(chosen);
     setDestinationText(u"転送先  "_s + pathText(m_props->destinationFolder));
     measureDestination();
     // The figures are the card's: the size last measured and the card volume's free space.

@@ -47,12 +47,20 @@ public:
     void searchCard(const QString &folderPath = QString::fromUtf16(CardFolder::kDefaultFolderPath));
     /// Starts the card search thread (a running search starts over).
     void startCardSearch();
+    /// The main window's repeating timer: with the box on, the card search thread; with the
+    /// box off only because the card was missing (see awaitingCard()), the open sequence's
+    /// search, which takes a card put back in and ticks the box.
+    void searchOnTimer();
     CardSearch *searchThread() const { return m_search; }
 
     /// The miniSD check box's action, for the box turned on or off.
     void cardBoxClicked(bool on);
     /// The menu command chooseDestination: asks for a destination folder.
     void chooseDestinationFolder();
+    /// Where the destination chooser opens: the folder last chosen in a destination chooser
+    /// this session, else the card folder, else the application's folder (the first that
+    /// exists).
+    QString chooserStartFolder() const;
 
     /// The room the shuffle fills, in kilobytes: refreshes the disk figures and the labels,
     /// measures the destination folder into destinationSizeKB and gives
@@ -91,6 +99,7 @@ private:
     QString m_capacityText;
     bool m_capacityVisible = true;
     bool m_cardChecked = false;
+    bool m_awaitingCard = true; // the box is off, but not by the user
 };
 
 /// The card search thread, started by the main window's timer while the miniSD box is on.

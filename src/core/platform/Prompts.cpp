@@ -31,16 +31,18 @@ void ScriptedPrompts::showMessage(const QString &text, Icon icon)
     shown.append({Shown::Kind::Message, text, icon, false});
 }
 
-QString ScriptedPrompts::chooseFolder(const QString &caption, const QString &, const QString &)
+QString ScriptedPrompts::chooseFolder(const QString &caption, const QString &, const QString &startFolder)
 {
     shown.append({Shown::Kind::Folder, caption, Icon::None, false});
+    startFolders.append(startFolder);
     return folders.isEmpty() ? QString() : folders.takeFirst();
 }
 
 QStringList ScriptedPrompts::chooseFiles(const QString &caption, const QStringList &,
-                                         const QString &, bool)
+                                         const QString &startFolder, bool)
 {
     shown.append({Shown::Kind::Files, caption, Icon::None, false});
+    startFolders.append(startFolder);
     return files.isEmpty() ? QStringList() : files.takeFirst();
 }
 

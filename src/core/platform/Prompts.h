@@ -61,6 +61,8 @@ public:
     QStringList folders;
     QList<QStringList> files;
     QList<Shown> shown;
+    /// Where each folder or file chooser opened, in the order shown.
+    QStringList startFolders;
 
     int beeps() const;
     /// Texts of questions and messages, in the order shown.

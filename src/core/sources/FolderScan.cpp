@@ -5,11 +5,14 @@
 #include "core/platform/FileTypes.h"
 #include "core/platform/Prompts.h"
 #include "core/platform/VolumeTable.h"
+#include "core/prefs/RecentFolders.h"
 #include "core/songlist/SessionState.h"
 #include "core/songlist/SongListModel.h"
 #include "core/sources/SourceRecord.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -43,11 +46,18 @@ void FolderScan::chooseMusicFolder()
 {
     if (m_record)
         m_record->hide();
-    const QString chosen = Prompts::instance().chooseFolder(u"曲フォルダの選択"_s, u"選択"_s);
+    const QString chosen = Prompts::instance().chooseFolder(u"曲フォルダの選択"_s, u"選択"_s, chooserStartFolder());
     if (chosen.isEmpty())
         return;
     emit songListNeeded();
     scanMusicFolder(FileItem(chosen));
+}
+
+QString FolderScan::chooserStartFolder()
+{
+    return RecentFolders::firstExistingFolder({RecentFolders::musicFolder(),
+                                               QStandardPaths::writableLocation(QStandardPaths::MusicLocation),
+                                               QDir::homePath()});
 }
 
 void FolderScan::scanMusicFolder(const FileItem &folder)
@@ -58,6 +68,7 @@ void FolderScan::scanMusicFolder(const FileItem &folder)
         emit hiddenColumnsReset();
         return;
     }
+    RecentFolders::rememberMusicFolder(folder.posixPath());
     enqueue({{Job::Kind::Folder, folder}});
 }
 
@@ -69,8 +80,10 @@ void FolderScan::drop(const QList<FileItem> &items, bool cardListing)
     for (const FileItem &item : items) {
         const bool folder = item.isFolder();
         const QString type = FileTypes::dropType(item.name(), folder);
-        if (type == FileTypes::kFolder)
+        if (type == FileTypes::kFolder) {
             jobs.append({Job::Kind::Folder, item});
+            RecentFolders::rememberMusicFolder(item.posixPath());
+        }
         else if (type == FileTypes::kSong && item.exists())
             jobs.append({Job::Kind::File, item});
     }

@@ -23,6 +23,9 @@ public:
 
     /// Asks for a folder and scans it (nothing but closing the popup when cancelled).
     void chooseMusicFolder();
+    /// Where the music folder chooser opens: the music folder last scanned in this session,
+    /// else the desktop's music folder, else the home folder (the first that exists).
+    static QString chooserStartFolder();
     /// Records the folder as the current source (label and popup) and scans it. A null
     /// item only closes the popup and hides the hidden columns again.
     void scanMusicFolder(const FileItem &folder);

@@ -29,6 +29,18 @@ QString TransferReport::countText() const
     return QString::number(copiedCount) + u"曲転送しました "_s;
 }
 
+QString TransferReport::outcomeText() const
+{
+    switch (ending) {
+    case Ending::Completed:
+        return QString::number(copiedCount) + u"曲転送しました"_s;
+    case Ending::UserStopped:
+        return QString::number(copiedCount) + u"曲転送後に中止しました"_s;
+    default:
+        return message.isEmpty() ? countText().trimmed() : message.trimmed();
+    }
+}
+
 TransferJob::TransferJob(QObject *parent) : coop::Thread(parent)
 {
     setCopyFunction({});

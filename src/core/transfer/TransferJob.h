@@ -42,6 +42,9 @@ struct TransferReport {
 
     /// "N曲転送しました " with this run's count, whatever the ending.
     QString countText() const;
+    /// One line on how the run went, for the window to keep showing after it: the count
+    /// sent, or sent before a stop, or the report's own text.
+    QString outcomeText() const;
 };
 Q_DECLARE_METATYPE(TransferReport)
 

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QScreen>
 
 AboutBox::AboutBox(QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -45,6 +46,22 @@ QString AboutBox::versionLine(const QString &shortVersion)
     const QString first = parts.value(0);
     const QString second = parts.value(1);
     return first + QLatin1Char('.') + second + QStringLiteral("(v") + shortVersion + QLatin1Char(')');
+}
+
+void AboutBox::setVisible(bool visible)
+{
+    if (visible && !isVisible()) {
+        // Over the window it belongs to, or the middle of the screen when that is hidden.
+        const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+        QPoint centre;
+        if (owner && owner->isVisible())
+            centre = owner->geometry().center();
+        else if (const QScreen *shown = owner ? owner->screen() : screen())
+            centre = shown->availableGeometry().center();
+        // The client area, not the frame (whose size is not known before it is shown).
+        setGeometry(QRect(centre - rect().center(), size()));
+    }
+    QWidget::setVisible(visible);
 }
 
 void AboutBox::mousePressEvent(QMouseEvent *event)

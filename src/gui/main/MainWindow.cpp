@@ -39,6 +39,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString kDestinationHelp = QStringLiteral("選択した曲ファイルを転送する先のフォルダパス");
+const QString kStatusHelp =
+    QStringLiteral("曲リストでチェックボタンをチェックした曲数とファイルサイズ（1 MB = 1,000,000 バイト）");
+const QString kKeptSpaceHelp = QStringLiteral("* 環境設定で転送先に空き容量を残す設定になっています");
+
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QFont &font)
 {
     auto *l = new QLabel(text, parent);
@@ -172,10 +177,10 @@ void MainWindow::buildControls()
     m_statusArea->setFrameShape(QFrame::StyledPanel);
     follow(m_statusArea, {5, 238, 133, 51}, true, false, true, true);
     m_statusLine = makeLabel(m_content, QStringLiteral("statusLine"), QString(), UiFonts::osaka(10));
-    m_statusLine->setToolTip(QStringLiteral("曲リストでチェックボタンをチェックした曲数とファイルサイズ"));
+    m_statusLine->setToolTip(kStatusHelp);
     follow(m_statusLine, {14, 240, 116, 18}, true, false, true, true);
     m_destinationLabel = makeLabel(m_content, QStringLiteral("destinationLabel"), QString(), UiFonts::osaka(10));
-    m_destinationLabel->setToolTip(QStringLiteral("選択した曲ファイルを転送する先のフォルダパス"));
+    m_destinationLabel->setToolTip(kDestinationHelp);
     follow(m_destinationLabel, {14, 254, 116, 18}, true, false, true, true);
     m_capacityLabel = makeLabel(m_content, QStringLiteral("capacityLabel"), QString(), UiFonts::osaka(10));
     m_capacityLabel->setToolTip(helpLines({u"曲ファイルを転送出来る領域の容量。", u"転送先に現在存在するファイルの容量",
@@ -223,6 +228,8 @@ void MainWindow::registerListCommands()
 {
     connect(m_checks, &CheckCommands::statusChanged, this, [this](const QString &text) {
         m_statusLine->setText(text);
+        // The mark says room is kept free on the card; the tooltip says what it means.
+        m_statusLine->setToolTip(text.endsWith(u'*') ? kStatusHelp + u'\n' + kKeptSpaceHelp : kStatusHelp);
         if (text == CheckCommands::countingText())
             m_statusLine->repaint();
     });
@@ -272,6 +279,8 @@ void MainWindow::openSequence()
     readPreferences();
     CardFolder::fillPreferenceDefaults();
     checkCardFolder();
+    if (m_firstStart)
+        fitFirstStart();
     m_props.nextFileNumber = 1;
     applyOpeningLayout();
     QDir().mkpath(AppPaths::listFolder());
@@ -285,6 +294,7 @@ void MainWindow::readPreferences()
     const preference::Placement place = preference::readPreferences(AppPaths::prefsFile(), screenSize);
     if (place.fileFound)
         setContentGeometry(place.mainWindow);
+    m_firstStart = !place.fileFound;
     if (place.addChecked)
         m_addBox->setChecked(true);
     if (preference::transferWindowMode == 1)
@@ -293,12 +303,36 @@ void MainWindow::readPreferences()
         m_compact->move(preference::compactWindowBounds[0], preference::compactWindowBounds[1]);
 }
 
+void MainWindow::fitFirstStart()
+{
+    // The designed size cuts the status texts with the fonts a Linux desktop has: the first
+    // start opens wide enough for the card's path and the largest figures; the designed size
+    // stays the minimum.
+    const QFontMetrics fm(m_statusLine->font());
+    int needed = 0;
+    for (const QString &sample : {m_statusLine->text(), m_destinationLabel->text(), m_capacityLabel->text(),
+                                  u"転送先 NO NAME:PRIVATE:AU:DF:D_SD:"_s, u"利用転送可能領域 > 99,999.999 MB"_s,
+                                  u"選曲  9,999 曲、 99,999.99 MB*"_s})
+        needed = std::max(needed, fm.horizontalAdvance(sample));
+    const int statusWidthAtDesign = 116;
+    QSize size(kDesignedSize.width() + std::max(0, needed + 8 - statusWidthAtDesign), kFirstStartHeight);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    size = size.boundedTo(room.size() - QSize(0, menuBarHeight())).boundedTo(kMaximumSize).expandedTo(kMinimumSize);
+    const QPoint topLeft(room.x() + (room.width() - size.width()) / 2, room.y() + (room.height() - size.height()) / 2);
+    setContentGeometry(QRect(topLeft, size));
+}
+
 void MainWindow::checkCardFolder() { m_destination->searchCard(preference::cardFolderPath); }
 
 void MainWindow::buildDestination()
 {
     m_destination = new Destination(&m_props, this);
-    connect(m_destination, &Destination::destinationTextChanged, m_destinationLabel, &QLabel::setText);
+    connect(m_destination, &Destination::destinationTextChanged, m_destinationLabel, [this](const QString &text) {
+        m_destinationLabel->setText(text);
+        // A narrow window cuts the path: the tooltip shows it whole.
+        m_destinationLabel->setToolTip(text.isEmpty() ? kDestinationHelp : text + u'\n' + kDestinationHelp);
+    });
     connect(m_destination, &Destination::capacityTextChanged, m_capacityLabel, &QLabel::setText);
     connect(m_destination, &Destination::capacityVisibleChanged, m_capacityLabel, &QWidget::setVisible);
     connect(m_destination, &Destination::cardCheckedChanged, m_cardBox, [this](bool on) {
@@ -400,9 +434,12 @@ bool MainWindow::handleCommand(const QString &id)
     const auto it = m_commands.constFind(id);
     if (it == m_commands.cend())
         return false;
+    showTotals();
     it.value()();
     return true;
 }
+
+void MainWindow::showTotals() { m_statusLine->setText(m_checks->statusLine()); }
 
 void MainWindow::registerCommand(const QString &id, std::function<void()> handler)
 {
@@ -431,13 +468,15 @@ void MainWindow::enableMenuItems(MenuBar &bar) const
         if (hasSelection)
             enable({"removeSelectedRows"});
         enable({"askClearList", "saveDefaultList"});
+    } else {
+        enable({"returnToSongList"});
     }
 }
 
 void MainWindow::onRepeatingTimer()
 {
-    if (m_cardBox->isChecked())
-        m_destination->startCardSearch();
+    // The card search while the box is on, and a card put back while it is off for want of one.
+    m_destination->searchOnTimer();
     // Automatic song lists in the list folder; the job stops this timer while it works.
     startListFolderJob();
     m_transferButton->setEnabled(true);

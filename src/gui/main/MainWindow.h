@@ -2,6 +2,7 @@
 
 #include "core/songlist/SessionState.h"
 #include "gui/songlist/RandomUncheckDialog.h"
+#include "gui/songlist/SongInfoWindow.h"
 #include "gui/sources/SongListDialog.h"
 
 #include <QHash>
@@ -34,6 +35,8 @@ class SongListView;
 class CompactWindow;
 class ListFolderJob;
 class SongListDialog;
+class CardRewrite;
+class DeleteConfirmation;
 class Renumbering;
 
 /// The main window: the song list, the source controls, the status area with the
@@ -51,6 +54,8 @@ public:
     static constexpr QSize kDesignedSize{277, 294};
     static constexpr QSize kMinimumSize{276, 287};
     static constexpr QSize kMaximumSize{950, 850};
+    /// The content's height at the first start, when no preferences say otherwise.
+    static constexpr int kFirstStartHeight = 420;
 
     SongListModel *songList() const { return m_songs; }
     SongListView *songListView() const { return m_list; }
@@ -105,6 +110,10 @@ public:
     /// open one to the front.
     void openSongListDialog(bool save);
     SongListDialog *songListDialog() const { return m_songListDialog; }
+    /// The song information window for a row of the list, in either view.
+    void openSongInfo(int row);
+    SongInfoWindow *songInfoWindow() const { return m_songInfo; }
+    CardRewrite *cardRewrite() const { return m_cardRewrite; }
     /// The job that picks up automatic lists at each tick of the repeating timer.
     ListFolderJob *autoListJob() const { return m_autoLists; }
     /// Lists the destination's songs in the song list (card listing mode).
@@ -175,6 +184,13 @@ private:
     void buildDestination();
     void buildTransfer();
     void buildCardListing();
+    /// The card edits: asks before deleting, then rewrites the card and lists it again.
+    void applyCardEdits();
+    void startCardRewrite(DeleteConfirmation *confirmation);
+    /// The first start's size: wide enough that no status text is cut.
+    void fitFirstStart();
+    /// The status line back to the checked totals (after a transfer's outcome).
+    void showTotals();
     void buildSongLists();
     /// Reads lists of the list folder into the song list (the dialog's "開く" and "全て").
     void startReadingLists(const QStringList &fileNames, bool every, bool replace);
@@ -209,12 +225,15 @@ private:
     SourcePopup *m_popup = nullptr;
     QPointer<ListProgressWindow> m_listProgress;
     QPointer<SongListDialog> m_songListDialog;
+    QPointer<SongInfoWindow> m_songInfo;
+    CardRewrite *m_cardRewrite = nullptr;
     ListFolderJob *m_autoLists = nullptr;
     Destination *m_destination = nullptr;
     TransferController *m_transfer = nullptr;
     CardListing *m_cardListing = nullptr;
     QHash<QString, std::function<void()>> m_commands;
     QList<Follow> m_follows;
+    bool m_firstStart = false;
     int m_lastSortColumn = -1;
     Qt::SortOrder m_lastSortOrder = Qt::AscendingOrder;
 

@@ -5,6 +5,7 @@
 
 #include "core/destination/Destination.h"
 #include "core/platform/Prompts.h"
+#include "core/songlist/CheckCommands.h"
 #include "core/transfer/TransferJob.h"
 #include "gui/songlist/SongListView.h"
 #include "gui/transfer/TransferController.h"
@@ -31,13 +32,15 @@ void MainWindow::buildTransfer()
     connect(m_transfer, &TransferController::capacityShouldRefresh, m_destination, &Destination::showCapacity);
     connect(m_transfer, &TransferController::transferButtonShouldEnable, m_transferButton,
             [this] { m_transferButton->setEnabled(true); });
+    // How the last run went stays in the status line until the next command.
+    connect(m_transfer, &TransferController::outcomeReady, m_statusLine, &QLabel::setText);
     connect(m_transferButton, &QPushButton::clicked, this, [this] {
-        // In card listing mode the button will apply the card edits; until the card rewrite
-        // exists it refuses with a beep rather than doing nothing.
+        showTotals();
+        // In card listing mode the button applies the edits made to the card's rows.
         if (!cardListingMode())
             startTransfer();
         else
-            Prompts::instance().beep();
+            applyCardEdits();
     });
 }
 

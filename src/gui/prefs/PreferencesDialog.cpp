@@ -1,13 +1,16 @@
 #include "gui/prefs/PreferencesDialog.h"
 
+#include "core/platform/AppPaths.h"
 #include "core/platform/FileItem.h"
 #include "core/platform/Prompts.h"
 #include "gui/widgets/UiFonts.h"
 #include "core/prefs/Preferences.h"
+#include "core/prefs/RecentFolders.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -31,11 +34,41 @@ QLabel *label(QWidget *parent, const QString &text, QRect place, int points = 12
     return l;
 }
 
+// A field whose whole value is selected whenever it takes the focus, so that typing replaces
+// the value instead of adding to it. A drag still selects a part; coming back to the window
+// leaves the selection as it was.
+class WholeValueField final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QLineEdit::focusInEvent(event);
+        const Qt::FocusReason reason = event->reason();
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            return;
+        selectAll();
+        m_focusedByClick = reason == Qt::MouseFocusReason;
+    }
+
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        QLineEdit::mouseReleaseEvent(event);
+        // The press that gave the focus has put the insertion point under the mouse.
+        if (m_focusedByClick && !hasSelectedText())
+            selectAll();
+        m_focusedByClick = false;
+    }
+
+private:
+    bool m_focusedByClick = false;
+};
+
 // Only digits can be typed; a longer value already stored is still shown whole, so opening
 // the dialog and pressing "設定" never cuts a number.
-QLineEdit *digitField(QWidget *parent, const QString &name, QRect place, int digits)
+QLineEdit *digitField(QLineEdit *field, const QString &name, QRect place, int digits)
 {
-    auto *field = new QLineEdit(parent);
     field->setObjectName(name);
     field->setGeometry(place);
     field->setFont(UiFonts::gothic(12));
@@ -95,7 +128,7 @@ void PreferencesDialog::buildDestinationGroup()
     m_keepSpace = new QCheckBox(this);
     m_keepSpace->setObjectName(u"keepSpaceBox"_s);
     m_keepSpace->setGeometry(338, 152, 23, 20);
-    m_megabytes = digitField(this, u"keepSpaceField"_s, QRect(359, 151, 32, 22), 3);
+    m_megabytes = digitField(new WholeValueField(this), u"keepSpaceField"_s, QRect(359, 151, 32, 22), 3);
     m_megabytes->setEnabled(false);
     label(this, u"MB 残す"_s, QRect(394, 152, 50, 20));
     connect(m_keepSpace, &QCheckBox::toggled, this, &PreferencesDialog::keepSpaceToggled);
@@ -126,7 +159,7 @@ void PreferencesDialog::buildTitleGroup()
         m_orderPopups[i] = popup;
         connect(popup, &QComboBox::currentIndexChanged, this, [this, i](int item) { selectOrder(i, item, false); });
 
-        m_byteFields[i] = digitField(this, names[i] + u"Bytes"_s, QRect(fieldLefts[i], 273, 30, 22), 2);
+        m_byteFields[i] = digitField(new QLineEdit(this), names[i] + u"Bytes"_s, QRect(fieldLefts[i], 273, 30, 22), 2);
         connect(m_byteFields[i], &QLineEdit::textChanged, this, &PreferencesDialog::updateByteCounter);
     }
     label(this, u"+"_s, QRect(142, 274, 12, 20));
@@ -267,11 +300,22 @@ void PreferencesDialog::commit()
     close();
 }
 
+QString PreferencesDialog::chooserStartFolder() const
+{
+    const auto posixOf = [](const QString &colonPath) {
+        const FileItem item = FileItem::fromColonPath(colonPath);
+        return item.isNull() ? QString() : item.posixPath();
+    };
+    // The card where the field names only its volume: the way to a folder still to be made.
+    const QString volume = m_path->text().section(u':', 0, 0) + u':';
+    return RecentFolders::firstExistingFolder(
+        {posixOf(m_path->text()), RecentFolders::destination(), posixOf(volume), AppPaths::appDir()});
+}
+
 void PreferencesDialog::chooseDestination()
 {
-    const FileItem current = FileItem::fromColonPath(m_path->text());
-    const QString start = current.isFolder() ? current.posixPath() : QString();
-    const QString chosen = Prompts::instance().chooseFolder(u"転送先フォルダを選択してください"_s, u"選択"_s, start);
+    const QString chosen = Prompts::instance().chooseFolder(u"転送先フォルダを選択してください"_s, u"選択"_s,
+                                                            chooserStartFolder());
     if (chosen.isEmpty())
         return;
     const QString colonPath = FileItem(chosen).colonPath();
@@ -280,6 +324,7 @@ void PreferencesDialog::chooseDestination()
         Prompts::instance().beep();
         return;
     }
+    RecentFolders::rememberDestination(chosen);
     m_path->setText(colonPath);
 }
 

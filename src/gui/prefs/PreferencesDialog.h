@@ -26,6 +26,10 @@ public:
     void commit();
     /// "選択": the folder chooser fills the path field.
     void chooseDestination();
+    /// Where that chooser opens: the path field's folder, else the folder last chosen in a
+    /// destination chooser this session, else the field's volume, else the application's
+    /// folder (the first that exists).
+    QString chooserStartFolder() const;
     /// "フォルダを作成": makes the card folder on the path field's volume.
     void createCardFolder();
 

@@ -44,7 +44,14 @@ void SongListView::setSongModel(SongListModel *model)
     QStringList widths;
     for (int w : SongListModel::defaultColumnWidths())
         widths << QString::number(w);
+    widths[SongRow::Size] = QString::number(std::max(SongListModel::defaultColumnWidths()[SongRow::Size], sizeColumnWidth()));
     setColumnWidthsText(widths.join(QLatin1Char(',')));
+}
+
+int SongListView::sizeColumnWidth() const
+{
+    // The largest size a song's cell shows, with the cell's margins.
+    return fontMetrics().horizontalAdvance(QStringLiteral("9,999,999 KB ")) + 12;
 }
 
 void SongListView::hideHiddenColumns()

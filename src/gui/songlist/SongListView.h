@@ -18,6 +18,8 @@ public:
     void setSongModel(SongListModel *model);
     /// Keeps columns 5 and 6 out of sight, whatever their width became.
     void hideHiddenColumns();
+    /// Wide enough for "9,999,999 KB" in the list's font.
+    int sizeColumnWidth() const;
     /// Column widths as "34,215,150,221,80,0,0".
     QString columnWidthsText() const;
     void setColumnWidthsText(const QString &widths);

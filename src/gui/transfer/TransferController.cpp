@@ -110,9 +110,12 @@ void TransferController::runTransfer()
 void TransferController::onEnded(const TransferReport &report)
 {
     emit capacityShouldRefresh();
+    emit outcomeReady(report.outcomeText());
     if (!m_progressDialog)
-        return; // the user's stop already closed it
-    if (report.message.isEmpty())
+        return;
+    if (report.ending == TransferReport::Ending::UserStopped)
+        m_progressDialog->showReport(report.outcomeText());
+    else if (report.message.isEmpty())
         m_progressDialog->close();
     else
         m_progressDialog->showReport(report.message);

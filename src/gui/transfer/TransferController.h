@@ -54,6 +54,8 @@ signals:
     void capacityShouldRefresh();
     /// The transfer button may be pressed again.
     void transferButtonShouldEnable();
+    /// A run ended: how it went, in one line ("6曲転送しました").
+    void outcomeReady(const QString &text);
 
 private:
     void onChosen(int choice);

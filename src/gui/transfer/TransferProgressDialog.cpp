@@ -31,8 +31,14 @@ TransferProgressDialog::TransferProgressDialog(QWidget *parent) : QWidget(parent
     m_button->setObjectName(QStringLiteral("button"));
     m_button->setGeometry(260, 76, 80, 24);
     connect(m_button, &QPushButton::clicked, this, [this] {
+        if (m_reported) {
+            close();
+            return;
+        }
+        // The song being copied finishes first; the run's report then says what went.
         emit stopPressed();
-        close();
+        m_message->setText(QStringLiteral("転送を中止しています..."));
+        m_button->setEnabled(false);
     });
 }
 
@@ -42,7 +48,9 @@ void TransferProgressDialog::showReport(const QString &text)
     m_counter->clear();
     m_message->setText(text);
     m_button->setText(QStringLiteral("OK"));
+    m_button->setEnabled(true);
     m_button->setDefault(true);
+    m_reported = true;
 }
 
 void TransferProgressDialog::closeEvent(QCloseEvent *event)

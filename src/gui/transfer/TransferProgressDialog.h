@@ -7,7 +7,8 @@ class QProgressBar;
 class QPushButton;
 
 /// The transfer's progress: a message, a bar, a counter and one button, "中止" during a
-/// run and "OK" after a report. Its button always asks the transfer to stop and closes.
+/// run and "OK" after a report. "中止" asks the transfer to stop and waits for its report,
+/// which says how many songs went; "OK" closes.
 class TransferProgressDialog final : public QWidget {
     Q_OBJECT
 public:
@@ -35,4 +36,5 @@ private:
     QProgressBar *m_bar;
     QLabel *m_counter;
     QPushButton *m_button;
+    bool m_reported = false;
 };

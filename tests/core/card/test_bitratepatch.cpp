@@ -1,6 +1,8 @@
 #include "core/card/BitratePatch.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -220,6 +222,14 @@ private slots:
             << M4a{.sampleEntryVersion = 1, .wave = true} << true;
         QTest::newRow("128000 left") << M4a{.maxBitrate = 128000, .avgBitrate = 128000}
                                      << false;
+        QTest::newRow("130000, not one of the six") << M4a{.maxBitrate = 130000, .avgBitrate = 130000}
+                                                    << true;
+        QTest::newRow("unknown maximum, average 211195")
+            << M4a{.maxBitrate = 0, .avgBitrate = 211195} << true;
+        QTest::newRow("unknown maximum, average 128000")
+            << M4a{.maxBitrate = 0, .avgBitrate = 128000} << false;
+        QTest::newRow("maximum 128000 rules over a higher average")
+            << M4a{.maxBitrate = 128000, .avgBitrate = 200000} << false;
         QTest::newRow("decoder config too short")
             << M4a{.decoderConfigLength = 9} << false;
     }
@@ -247,6 +257,38 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(findEsdsBitrateOffset(file), std::optional<qint64>(offset));
         }
+    }
+
+    // GStreamer's muxer leaves the maximum at 0 and puts the esds after the audio data.
+    void fileMuxedByGStreamer()
+    {
+        const QString gstLaunch = QStandardPaths::findExecutable(u"gst-launch-1.0"_s);
+        QVERIFY2(!gstLaunch.isEmpty(), "gst-launch-1.0 is missing: run scripts/install-deps.sh");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"SDS_0004.3G2"_s);
+        QProcess gst;
+        // White noise keeps the encoder near the asked-for bitrate.
+        gst.start(gstLaunch, {u"-q"_s, u"audiotestsrc"_s, u"wave=white-noise"_s, u"num-buffers=100"_s, u"!"_s,
+                              u"audioconvert"_s, u"!"_s, u"avenc_aac"_s, u"bitrate=320000"_s, u"!"_s, u"mp4mux"_s,
+                              u"!"_s, u"filesink"_s, u"location="_s + path});
+        QVERIFY(gst.waitForFinished(60000));
+        QVERIFY2(gst.exitStatus() == QProcess::NormalExit && gst.exitCode() == 0, gst.readAllStandardError().constData());
+
+        const QByteArray before = readAll(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::optional<qint64> offset = findEsdsBitrateOffset(file);
+        file.close();
+        QVERIFY(offset);
+        QVERIFY(*offset > kFixedBitrateOffset + 8);
+        QVERIFY(!isRecognisedBitrate(qFromBigEndian<quint32>(before.constData() + kFixedBitrateOffset)));
+        QCOMPARE(qFromBigEndian<quint32>(before.constData() + *offset), 0u);
+        QVERIFY(qFromBigEndian<quint32>(before.constData() + *offset + 4) > kPatchedBitrate);
+
+        QCOMPARE(patchBitrate(path, 1), PatchResult::Patched);
+        QCOMPARE(readAll(path), QByteArray(before).replace(*offset, 8, kPatched));
+        // Once patched it is left alone.
+        QCOMPARE(patchBitrate(path, 1), PatchResult::Unchanged);
     }
 
     // Damaged structures: nothing is written and the walk ends.

@@ -5,6 +5,7 @@
 #include "core/platform/ColonPathResolver.h"
 #include "core/platform/Prompts.h"
 #include "core/prefs/Preferences.h"
+#include "core/prefs/RecentFolders.h"
 #include "core/songlist/SessionState.h"
 
 #include <QDir>
@@ -50,6 +51,7 @@ private slots:
         preference::resetToInitial();
         preference::cardVolumeName = u"NO NAME"_s;
         preference::cardFolderPath = u":PRIVATE:AU:DF:D_SD:"_s;
+        RecentFolders::forget();
         m_props = SessionState{};
         m_bridge = std::make_unique<LibraryBridge>(m_scripts);
         m_dest = std::make_unique<Destination>(&m_props);
@@ -283,6 +285,90 @@ private slots:
         QVERIFY(!m_dest->cardChecked()); // it runs on the next turn of the event loop
         QTRY_VERIFY(m_dest->cardChecked());
         QCOMPARE(m_props.destinationFolder, FileItem(card()));
+    }
+
+    // The card missing at start-up: the box is off, but not by the user.
+    void cardPutBackIsTaken_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("box left alone") << QString() << true;
+        QTest::newRow("user clicked the box off") << u"box off"_s << false;
+        QTest::newRow("user turned the box on and off") << u"box on and off"_s << false;
+        QTest::newRow("user chose a destination") << u"menu"_s << false;
+        QTest::newRow("a transfer asked for a destination") << u"transfer"_s << false;
+    }
+    void cardPutBackIsTaken()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, taken);
+        preference::cardFolderPath = u":Music:"_s; // the open sequence's folder, not the fixed one
+        const QString cardMusic = m_volumes + u"/NO NAME/Music"_s;
+        const QString out = m_volumes + u"/HD/Out"_s;
+        QVERIFY(QDir().mkpath(out));
+        setVolumeInfo(u"50,100,true"_s);
+        m_dest->searchCard(preference::cardFolderPath);
+        QCOMPARE(m_dest->destinationText(), kNoCard);
+
+        if (meanwhile == u"box off"_s) {
+            m_dest->cardBoxClicked(false);
+        } else if (meanwhile == u"box on and off"_s) {
+            m_dest->cardBoxClicked(true);
+            m_dest->cardBoxClicked(false);
+        } else if (meanwhile == u"menu"_s) {
+            m_prompts->folders << out;
+            m_dest->chooseDestinationFolder();
+        } else if (meanwhile == u"transfer"_s) {
+            m_props.destinationFolder = FileItem(out);
+        }
+        const FileItem before = m_props.destinationFolder;
+        const QString textBefore = m_dest->destinationText();
+        QSignalSpy checked(m_dest.get(), &Destination::cardCheckedChanged);
+
+        // Ticks without a card change nothing; a card folder that appears is found at the
+        // next tick.
+        m_dest->searchOnTimer();
+        QVERIFY(!m_dest->cardChecked());
+        QVERIFY(QDir().mkpath(m_volumes + u"/NO NAME"_s));
+        m_dest->searchOnTimer();
+        QVERIFY(!m_dest->cardChecked());
+        QVERIFY(QDir().mkpath(cardMusic));
+        m_dest->searchOnTimer();
+
+        QCOMPARE(m_dest->cardChecked(), taken);
+        QCOMPARE(checked.size(), taken ? 1 : 0);
+        if (taken) {
+            QCOMPARE(m_props.destinationFolder, FileItem(cardMusic));
+            QCOMPARE(m_props.cardMusicFolder, FileItem(cardMusic));
+            QCOMPARE(m_dest->destinationText(), u"転送先  NO NAME:Music:"_s);
+            QCOMPARE(m_dest->capacityText(), u"転送可能領域  50.00 MB (0.00 MB 在 + 50.00 MB 空き)"_s);
+        } else {
+            QCOMPARE(m_props.destinationFolder, before);
+            QCOMPARE(m_dest->destinationText(), textBefore);
+        }
+    }
+
+    void destinationChooserOpensAtTheCardOrTheLastChoice()
+    {
+        const QString out = m_volumes + u"/HD/Out"_s;
+        QVERIFY(QDir().mkpath(out));
+        // No card: the application's folder.
+        m_dest->chooseDestinationFolder();
+        // The card folder, once it is there.
+        makeCard();
+        m_dest->chooseDestinationFolder();
+        // The folder chosen last, over the card.
+        m_prompts->folders << out;
+        m_dest->chooseDestinationFolder();
+        m_dest->chooseDestinationFolder(); // cancelled: the choice before is still remembered
+        Destination another(&m_props);
+        another.chooseDestinationFolder();
+        // Gone since: the card folder again.
+        QVERIFY(QDir(out).removeRecursively());
+        m_dest->chooseDestinationFolder();
+        QCOMPARE(m_prompts->startFolders,
+                 (QStringList{m_tmp->path() + u"/home"_s, card(), card(), out, out, card()}));
+        QCOMPARE(RecentFolders::destination(), out);
     }
 
     void openSequenceUsesThePreferencesPath()

@@ -1,6 +1,7 @@
 #include "core/platform/FileItem.h"
 #include "core/platform/Prompts.h"
 #include "core/prefs/Preferences.h"
+#include "core/prefs/RecentFolders.h"
 #include "core/songlist/SessionState.h"
 #include "core/songlist/SongListModel.h"
 #include "core/sources/FolderScan.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +51,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_volumes + u"/HD"_s));
         qputenv("SONGKITE_VOLUMES", m_volumes.toUtf8());
         preference::resetToInitial();
+        RecentFolders::forget();
         m_list = std::make_unique<SongListModel>();
         m_props = SessionState{};
         m_record = std::make_unique<SourceRecord>();
@@ -63,6 +66,7 @@ private slots:
         m_record.reset();
         m_list.reset();
         Prompts::install(nullptr);
+        RecentFolders::forget();
     }
 
     void scansArtistAlbumLayout()
@@ -205,6 +209,42 @@ private slots:
         QTRY_VERIFY(!m_scan->isBusy());
         QCOMPARE(songListNeeded.count(), 1);
         QCOMPARE(m_list->cell(m_list->rowCount() - 1, 1), u"Intro"_s);
+    }
+
+    void chooserOpensAtTheLastMusicFolder()
+    {
+        const QString home = m_tmp->path() + u"/home"_s;
+        QVERIFY(QDir().mkpath(home));
+        const QByteArray savedHome = qgetenv("HOME");
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", savedHome);
+            qputenv("XDG_CONFIG_HOME", savedConfig);
+        });
+        qputenv("HOME", QFile::encodeName(home));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + u"/.config"_s));
+        auto *prompts = new ScriptedPrompts;
+        Prompts::install(std::unique_ptr<Prompts>(prompts));
+
+        m_scan->chooseMusicFolder(); // no music folder on this desktop: the home folder
+        QVERIFY(QDir().mkpath(home + u"/Music"_s));
+        m_scan->chooseMusicFolder(); // the desktop's music folder
+        writeFile(hd(u"Songs/Band/Best/01 Intro.m4a"_s));
+        prompts->folders << hd(u"Songs/Band"_s);
+        m_scan->chooseMusicFolder();
+        QTRY_VERIFY(!m_scan->isBusy());
+        m_scan->chooseMusicFolder(); // where the last one was chosen
+        // A folder scanned from a drop counts as well.
+        writeFile(hd(u"Dropped/02 Two.m4a"_s));
+        m_scan->drop({FileItem(hd(u"Dropped"_s))}, false);
+        QTRY_VERIFY(!m_scan->isBusy());
+        m_scan->chooseMusicFolder();
+        // Gone since: the desktop's music folder again.
+        QVERIFY(QDir(hd(u"Dropped"_s)).removeRecursively());
+        m_scan->chooseMusicFolder();
+
+        QCOMPARE(prompts->startFolders, (QStringList{home, home + u"/Music"_s, home + u"/Music"_s,
+                                                     hd(u"Songs/Band"_s), hd(u"Dropped"_s), home + u"/Music"_s}));
     }
 
     void dropsAddFoldersAndSongsInOrder()

@@ -19,7 +19,9 @@
 #include "gui/main/MainWindow.h"
 
 #include <QPushButton>
+#include <QLabel>
 #include <QProgressBar>
+#include "core/songlist/CheckCommands.h"
 #include <QThread>
 #include "gui/transfer/TransferController.h"
 #include <QTimer>
@@ -224,6 +226,7 @@ void TestAutoList::autoListWaitsForTheRunningTransfer()
     QCOMPARE(titlesOf(*w.songList()), numbered(u"second"_s, 3));
     QVERIFY(!QFile::exists(m_lists + u"/second.atxt"_s));
     QCOMPARE(QDir(m_card).entryList({u"*.3G2"_s}, QDir::Files).size(), 3); // replace mode
+    QTRY_COMPARE(w.statusLine()->text(), u"3曲転送しました"_s);
 }
 
 void TestAutoList::unreadableAutoListIsReportedOnce()
@@ -292,6 +295,10 @@ void TestAutoList::aTransferStopOutlivesThePickUps()
     QCOMPARE(report.ending, TransferReport::Ending::UserStopped);
     QCOMPARE(report.copiedCount, 2);
     QVERIFY(ticks > ticksAfterStop); // pick-ups ran meanwhile and did not undo the stop
+    // The window keeps saying how the run went until the next command.
+    QTRY_COMPARE(w.statusLine()->text(), u"2曲転送後に中止しました"_s);
+    QVERIFY(w.handleCommand(u"deselectAll"_s));
+    QCOMPARE(w.statusLine()->text(), w.checkCommands()->statusLine());
 }
 
 QTEST_MAIN(TestAutoList)

@@ -8,6 +8,16 @@
 #include "core/songlist/SongListModel.h"
 #include "gui/songlist/SongListView.h"
 #include "gui/main/MainWindow.h"
+#include "core/cardedit/CardRewrite.h"
+#include "core/sources/SourceRecord.h"
+#include "gui/cardedit/CardUpdateWindow.h"
+#include "gui/cardedit/DeleteConfirmation.h"
+#include "gui/songlist/SongInfoWindow.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 
 #include <QCheckBox>
 #include <QDir>
@@ -78,6 +88,12 @@ private slots:
     void unreadableFileStopsWhereItIs();
     void stopEndsTheListingAfterAFile();
     void windowModeEnterTwiceAndLeave();
+    void transferButtonAppliesTheEdits_data();
+    void transferButtonAppliesTheEdits();
+    void songListComesBackByMenu();
+    void aCardChangedSinceListingIsNotWritten();
+    void songInfoWritesTheRow_data();
+    void songInfoWritesTheRow();
 
 private:
     void listNow();
@@ -122,7 +138,7 @@ void TestCardListing::listsInTheCardsOrder()
     QCOMPARE(column(*m_songs, 0), (QStringList{u"1 "_s, u"2 "_s, u"3 "_s, u"4 "_s, u"5 "_s}));
     QCOMPARE(m_songs->cell(0, 2), u" SDS_0000.3G2"_s);
     QCOMPARE(m_songs->cell(0, 3), u"202612011230"_s);
-    QCOMPARE(m_songs->cell(4, 4), u"4 KB "_s); // 5000 bytes in KB of 1024, truncated
+    QCOMPARE(m_songs->cell(4, 4), u"5 KB "_s); // 5000 bytes in KB of 1000, as the song list counts
     for (int r = 0; r < 5; ++r)
         QVERIFY(m_songs->isChecked(r));
     QCOMPARE(m_songs->headerData(1, Qt::Horizontal).toString(), u"タイトル"_s);
@@ -232,6 +248,195 @@ void TestCardListing::windowModeEnterTwiceAndLeave()
     QVERIFY(w.addCheckBox()->isEnabled());
     QCOMPARE(w.songListView()->columnWidthsText(), songWidths);
     QCOMPARE(w.songList()->headerData(1, Qt::Horizontal).toString(), u"曲名"_s);
+}
+
+void TestCardListing::transferButtonAppliesTheEdits_data()
+{
+    QTest::addColumn<QList<int>>("unchecked"); // rows, in the listing's order
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QStringList>("titlesAfter");
+    QTest::addColumn<QStringList>("filesAfter");
+    const QStringList all{u"SDS_0000.3G2"_s, u"SDS_0001.3G2"_s, u"SDS_0002.3G2"_s, u"SDS_0003.3G2"_s, u"SDS_0004.3G2"_s};
+    QTest::newRow("all kept: nothing asked") << QList<int>{} << true << QStringList{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s} << all;
+    QTest::newRow("two of five deleted") << QList<int>{1, 3} << true << QStringList{u"A"_s, u"C"_s, u"E"_s}
+                                         << QStringList{u"SDS_0000.3G2"_s, u"SDS_0002.3G2"_s, u"SDS_0004.3G2"_s};
+    QTest::newRow("キャンセル") << QList<int>{1, 3} << false << QStringList{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s} << all;
+}
+
+void TestCardListing::transferButtonAppliesTheEdits()
+{
+    QFETCH(QList<int>, unchecked);
+    QFETCH(bool, confirm);
+    QFETCH(QStringList, titlesAfter);
+    QFETCH(QStringList, filesAfter);
+    Card card(m_card);
+    const QStringList titles{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s};
+    for (int n = 0; n < 5; ++n)
+        card.addSong(n, titles[n], n);
+    card.write();
+    const QByteArray mgrBefore = testsupport::readFile(m_card + u"/SD_F_000.MGR"_s);
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    w.show();
+    w.props().destinationFolder = FileItem(m_card);
+    QSignalSpy listed(w.cardListing(), &CardListing::finished);
+    w.listCard();
+    QVERIFY(listed.wait(5000));
+    QCOMPARE(column(*w.songList(), 1), titles);
+    for (int r : unchecked)
+        w.songList()->setChecked(r, false);
+
+    QTest::mouseClick(w.transferButton(), Qt::LeftButton);
+    auto *ask = w.findChild<DeleteConfirmation *>();
+    QCOMPARE(bool(ask), !unchecked.isEmpty());
+    if (ask) {
+        QCOMPARE(ask->text()->text(), u"チェックボックスのチェックを外した曲を削除\nしますか？"_s);
+        QVERIFY(ask->busyIndicator()->isHidden());
+        QVERIFY(QDir().mkpath(QStringLiteral(SONGKITE_SCREENSHOT_DIR)));
+        QVERIFY(ask->grab().save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/delete-confirmation.png"_s));
+        if (!confirm) {
+            QTest::mouseClick(ask->cancelButton(), Qt::LeftButton);
+            QTRY_VERIFY(!w.findChild<DeleteConfirmation *>());
+            QVERIFY(!w.findChild<CardUpdateWindow *>());
+            QCOMPARE(testsupport::readFile(m_card + u"/SD_F_000.MGR"_s), mgrBefore);
+            for (int r : unchecked)
+                QVERIFY(!w.songList()->isChecked(r)); // the rows stay as the user left them
+            return;
+        }
+        QTest::mouseClick(ask->deleteButton(), Qt::LeftButton);
+        QCOMPARE(ask->text()->text(), u"転送先フォルダの更新中..."_s);
+        QVERIFY(!ask->cancelButton()->isEnabled() && !ask->deleteButton()->isEnabled());
+    }
+    QVERIFY(w.findChild<CardUpdateWindow *>());
+    QTRY_VERIFY(!w.findChild<CardUpdateWindow *>());
+    QTRY_VERIFY(!w.findChild<DeleteConfirmation *>());
+    QTRY_VERIFY(!w.cardListing()->isRunning());
+    // Listed again: the card as it is now, every row checked.
+    QCOMPARE(column(*w.songList(), 1), titlesAfter);
+    for (int r = 0; r < w.songList()->rowCount(); ++r)
+        QVERIFY(w.songList()->isChecked(r));
+    QCOMPARE(QDir(m_card).entryList({u"*.3G2"_s}, QDir::Files, QDir::Name), filesAfter);
+    // A deleted song's slot keeps its number, the rest of its 53 bytes zero.
+    const QByteArray mgr = testsupport::readFile(m_card + u"/SD_F_000.MGR"_s);
+    QCOMPARE(mgr.size(), kMgrFileSize);
+    for (int r : unchecked) {
+        const QByteArray slot = mgr.mid(slotOffset(r), kSlotSize);
+        QCOMPARE(slot.left(12), mgrBefore.mid(slotOffset(r), 12));
+        QCOMPARE(slot.mid(12, 53), QByteArray(53, '\0'));
+    }
+}
+
+void TestCardListing::aCardChangedSinceListingIsNotWritten()
+{
+    Card card(m_card);
+    for (int n = 0; n < 3; ++n)
+        card.addSong(n, u"S%1"_s.arg(n), n);
+    card.write();
+    auto scripted = std::make_unique<ScriptedPrompts>();
+    ScriptedPrompts *prompts = scripted.get();
+    Prompts::install(std::move(scripted));
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    w.show();
+    w.props().destinationFolder = FileItem(m_card);
+    QSignalSpy listed(w.cardListing(), &CardListing::finished);
+    w.listCard();
+    QVERIFY(listed.wait(5000));
+    w.songList()->setCell(0, 1, u"renamed"_s);
+    // The card changes behind the listing's back.
+    QVERIFY(QFile::remove(m_card + u"/SDS_0001.3G2"_s));
+    const QByteArray mgrBefore = testsupport::readFile(m_card + u"/SD_F_000.MGR"_s);
+    QTest::mouseClick(w.transferButton(), Qt::LeftButton);
+    QTRY_VERIFY(!w.findChild<CardUpdateWindow *>());
+    QTRY_VERIFY(!w.cardListing()->isRunning());
+    QCOMPARE(prompts->texts().size(), 1); // the user is told
+    QCOMPARE(testsupport::readFile(m_card + u"/SD_F_000.MGR"_s), mgrBefore);
+    // And the list shows the card as it is now.
+    QCOMPARE(column(*w.songList(), 1), (QStringList{u"S0"_s, u"S2"_s}));
+}
+
+void TestCardListing::songListComesBackByMenu()
+{
+    Card card(m_card);
+    card.addSong(0, u"A"_s, 0);
+    card.write();
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    w.show();
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
+    w.props().destinationFolder = FileItem(m_card);
+    QList<SongRow> mine;
+    for (int i = 1; i <= 3; ++i)
+        mine << SongRow::make(QString::number(i) + u' ', u"mine %1"_s.arg(i), u"a"_s, u"b"_s, 1000, u"HD:%1.m4a"_s.arg(i), u"HD:"_s);
+    mine[1].checked = false;
+    w.songList()->appendRows(mine);
+    w.sourceRecord()->addSource(u"HD:Music:"_s);
+    QAction *back = bar.action(u"returnToSongList"_s);
+    QVERIFY(back);
+    bar.applyAutoEnable();
+    w.enableMenuItems(bar);
+    QVERIFY(!back->isEnabled());
+
+    QSignalSpy listed(w.cardListing(), &CardListing::finished);
+    w.listCard();
+    QVERIFY(listed.wait(5000));
+    QCOMPARE(column(*w.songList(), 1), QStringList{u"A"_s});
+    bar.applyAutoEnable();
+    w.enableMenuItems(bar);
+    QVERIFY(back->isEnabled());
+    QVERIFY(w.handleCommand(u"returnToSongList"_s));
+    QVERIFY(!w.cardListingMode());
+    QCOMPARE(column(*w.songList(), 1), (QStringList{u"mine 1"_s, u"mine 2"_s, u"mine 3"_s}));
+    QVERIFY(!w.songList()->isChecked(1));
+    QCOMPARE(w.sourceLabel()->text(), u"HD:Music:"_s);
+}
+
+void TestCardListing::songInfoWritesTheRow_data()
+{
+    QTest::addColumn<bool>("cardListing");
+    QTest::newRow("the song list") << false;
+    QTest::newRow("the card listing") << true;
+}
+
+void TestCardListing::songInfoWritesTheRow()
+{
+    QFETCH(bool, cardListing);
+    Card card(m_card);
+    card.addSong(0, u"A"_s, 0);
+    card.write();
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    w.show();
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
+    w.props().destinationFolder = FileItem(m_card);
+    w.songList()->appendRow(SongRow::make(u"1 "_s, u" Song "_s, u"Band"_s, u"Best"_s, 1000, u"HD:Music:x.m4a"_s, u"HD:"_s));
+    if (cardListing) {
+        QSignalSpy listed(w.cardListing(), &CardListing::finished);
+        w.listCard();
+        QVERIFY(listed.wait(5000));
+    }
+    // A double click on the row opens it, as "情報を見る..." does.
+    const QModelIndex index = w.songList()->index(0, 1);
+    emit w.songListView()->doubleClicked(index);
+    SongInfoWindow *info = w.songInfoWindow();
+    QVERIFY(info);
+    if (cardListing) {
+        QCOMPARE(info->locationText()->text(), FileItem(m_card).colonPath() + u"SDS_0000.3G2"_s);
+        QVERIFY(!info->artistField()->isEnabled());
+    } else {
+        QCOMPARE(info->locationText()->text(), u"HD:Music:x.m4a"_s);
+        QCOMPARE(info->titleField()->text(), u"Song"_s);
+        QCOMPARE(info->artistField()->text(), u"Band"_s);
+    }
+    info->titleField()->setText(u"New"_s);
+    QTest::mouseClick(info->changeButton(), Qt::LeftButton);
+    QTRY_VERIFY(!w.songInfoWindow());
+    QCOMPARE(w.songList()->cell(0, 1), u"New"_s);
+    if (!cardListing) {
+        // Artist and album go back with the leading blank the rows keep.
+        QCOMPARE(w.songList()->cell(0, 2), u" Band"_s);
+        QCOMPARE(w.songList()->cell(0, 3), u" Best"_s);
+    }
 }
 
 QTEST_MAIN(TestCardListing)

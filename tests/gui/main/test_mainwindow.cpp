@@ -9,6 +9,8 @@
 #include "core/songlist/SongListModel.h"
 #include "gui/songlist/SongListView.h"
 #include "gui/main/MainWindow.h"
+#include "core/platform/AppPaths.h"
+#include "TestSupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -34,6 +36,8 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void firstStartFitsTheStatusTexts();
+    void keptSpaceMarkIsExplained();
     void stripes_data();
     void stripes();
     void headingClicksSortAndRenumber();
@@ -65,6 +69,9 @@ void TestMainWindow::initTestCase()
     qputenv("SONGKITE_PREFS_DIR", (m_tmp.path() + u"/prefs"_s).toUtf8());
     qputenv("SONGKITE_HOME", (m_tmp.path() + u"/home"_s).toUtf8());
     qputenv("SONGKITE_VOLUMES", (m_tmp.path() + u"/volumes"_s).toUtf8());
+    preference::resetToInitial();
+    // A returning user's window at the designed size; the first start has its own test.
+    QVERIFY(preference::savePreferences(AppPaths::prefsFile(), QRect(QPoint(40, 40), MainWindow::kDesignedSize), false));
     preference::resetToInitial();
 }
 
@@ -250,7 +257,8 @@ void TestMainWindow::resizeWidensTitleColumn()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.setContentGeometry(QRect(w.x(), w.y(), 900, 400));
     QTRY_COMPARE(w.songListView()->width(), 888);
-    QCOMPARE(w.songListView()->columnWidth(1), 888 - 485 - 15);
+    const int others = 34 + 150 + 221 + w.songListView()->columnWidth(4);
+    QCOMPARE(w.songListView()->columnWidth(1), 888 - others - 15);
     // Narrowing again leaves no room: the wide title column falls back to 192.
     w.setContentGeometry(QRect(w.x(), w.y(), 500, 400));
     QTRY_COMPARE(w.songListView()->width(), 488);
@@ -473,6 +481,48 @@ void TestMainWindow::screenshotWithThirtyRows()
     QTRY_COMPARE(w.songListView()->width(), 265);
     QVERIFY(w.grab().save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/main-window-designed-size.png"_s));
     QVERIFY(QFontMetrics(w.statusLine()->font()).inFont(QChar(u'曲')));
+}
+
+void TestMainWindow::firstStartFitsTheStatusTexts()
+{
+    const QString prefs = AppPaths::prefsFile();
+    const QByteArray kept = testsupport::readFile(prefs);
+    QVERIFY(QFile::remove(prefs));
+    preference::resetToInitial();
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
+    const QSize size = w.contentGeometry().size();
+    QVERIFY(size.width() >= MainWindow::kDesignedSize.width() && size.height() >= MainWindow::kDesignedSize.height());
+    // The card's folder is the destination here: its whole path and the room fit.
+    QVERIFY(w.destinationLabel()->text().contains(u"PRIVATE"_s) || w.destinationLabel()->text().contains(u"miniSD"_s));
+    for (QLabel *label : {w.statusLine(), w.destinationLabel(), w.capacityLabel()})
+        QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(), qPrintable(label->text()));
+    QVERIFY(w.destinationLabel()->toolTip().contains(w.destinationLabel()->text()));
+    // A size cell of 9,999,999 KB fits its column.
+    const QFontMetrics cells(w.songListView()->font());
+    QVERIFY(cells.horizontalAdvance(u"9,999,999 KB "_s) + 8 <= w.songListView()->columnWidth(4));
+    QVERIFY(QDir().mkpath(QStringLiteral(SONGKITE_SCREENSHOT_DIR)));
+    QVERIFY(w.grab().save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/main-window-first-start.png"_s));
+    QVERIFY(testsupport::writeFile(prefs, kept));
+}
+
+void TestMainWindow::keptSpaceMarkIsExplained()
+{
+    MenuBar bar;
+    MainWindow w(&bar, nullptr);
+    QTRY_VERIFY(w.busyIndicator()->isHidden());
+    w.songList()->appendRow(SongRow::make(u"1 "_s, u"t"_s, u"a"_s, u"b"_s, 1000000, u"Linux:x.m4a"_s, u"Linux:"_s));
+    for (const int keep : {100, 0}) {
+        preference::keepFreeMB = keep;
+        w.recountTotals();
+        QTRY_VERIFY(!w.checkCommands()->isBusy());
+        QCOMPARE(w.statusLine()->text().endsWith(u'*'), keep > 0);
+        QCOMPARE(w.statusLine()->toolTip().contains(u"空き容量を残す"_s), keep > 0);
+        QVERIFY(w.statusLine()->toolTip().contains(u"1 MB = 1,000,000 バイト"_s));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -210,6 +210,13 @@ void TestTransferControl::stopButtonEndsBetweenSongs()
     QVERIFY(finished.wait(10000));
     QVERIFY(QFile::exists(m_volumes.cardFile(songName(0))));
     QVERIFY(!QFile::exists(m_volumes.cardFile(songName(1))));
+    // The window says how many songs went before the stop, and "OK" closes it.
+    TransferProgressDialog *w = m_control->progressWindow();
+    QVERIFY(w);
+    QCOMPARE(w->message()->text(), u"1曲転送後に中止しました"_s);
+    QCOMPARE(w->button()->text(), u"OK"_s);
+    QVERIFY(w->button()->isEnabled());
+    QTest::mouseClick(w->button(), Qt::LeftButton);
     QTRY_VERIFY(!m_control->progressWindow());
 }
 

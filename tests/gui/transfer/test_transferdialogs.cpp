@@ -106,6 +106,22 @@ void TestTransferDialogs::progressButtonStopsAndCloses()
     QSignalSpy stop(w.data(), &TransferProgressDialog::stopPressed);
     QSignalSpy closed(w.data(), &TransferProgressDialog::closed);
     QTest::mouseClick(w->button(), Qt::LeftButton);
+    if (afterReport) {
+        // "OK" only closes: the run is over.
+        QCOMPARE(stop.count(), 0);
+        QCOMPARE(closed.count(), 1);
+        QTRY_VERIFY(!w);
+        return;
+    }
+    // "中止" asks for the stop and waits for the run's report, which says what went.
+    QCOMPARE(stop.count(), 1);
+    QCOMPARE(closed.count(), 0);
+    QVERIFY(w && w->isVisible());
+    QVERIFY(!w->button()->isEnabled());
+    QCOMPARE(w->message()->text(), u"転送を中止しています..."_s);
+    w->showReport(u"4曲転送後に中止しました"_s);
+    QVERIFY(w->button()->isEnabled());
+    QTest::mouseClick(w->button(), Qt::LeftButton);
     QCOMPARE(stop.count(), 1);
     QCOMPARE(closed.count(), 1);
     QTRY_VERIFY(!w);
