@@ -5,7 +5,9 @@
 #include "core/transfer/TransferSetup.h"
 #include "gui/transfer/TransferProgressDialog.h"
 #include "gui/transfer/ReplaceOrAddDialog.h"
+#include "core/platform/AppPaths.h"
 #include "core/platform/Prompts.h"
+#include "core/prefs/RecentFolders.h"
 #include "core/songlist/SessionState.h"
 #include "core/songlist/SongListModel.h"
 
@@ -41,13 +43,16 @@ void TransferController::startTransfer()
     if (props.destinationFolder.isNull()) {
         Prompts &prompts = Prompts::instance();
         prompts.showMessage(QStringLiteral("転送先のフォルダが指定されていません"), Prompts::Icon::Caution);
-        const QString chosen = prompts.chooseFolder(QStringLiteral("転送先選択"), QStringLiteral("選択"));
+        // No destination means no card either: start where the user last chose one.
+        const QString start = RecentFolders::firstExistingFolder({RecentFolders::destination(), AppPaths::appDir()});
+        const QString chosen = prompts.chooseFolder(QStringLiteral("転送先選択"), QStringLiteral("選択"), start);
         if (chosen.isEmpty()) {
             prompts.beep();
             emit transferButtonShouldEnable();
             return;
         }
         props.destinationFolder = FileItem(chosen);
+        RecentFolders::rememberDestination(chosen);
         emit destinationShouldBeMeasured();
         emit destinationChosen(props.destinationFolder.colonPath(),
                                props.diskEjectable
