@@ -15,6 +15,8 @@ packages=(
   # Qt's own buttons and choosers in Japanese.
   qt6-translations-l10n
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
+  # The packaging test validates the desktop entry and the AppStream metainfo.
+  desktop-file-utils appstream
 )
 
 missing=()

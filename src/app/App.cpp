@@ -200,10 +200,8 @@ bool App::handleOwn(const QString &id)
             m_main->close();
     } else if (isEditCommand(id))
         runEdit(QApplication::focusWidget(), id);
-    else if (m_main && m_main->handleCommand(id))
-        ; // a main-window command chosen while another window was in front
     else
-        return false;
+        return false; // the main window's commands act only with it in front
     return true;
 }
 

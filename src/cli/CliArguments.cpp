@@ -14,6 +14,8 @@ namespace {
 
 /// Nine digits: every number the options take fits an int whole.
 constexpr qint64 kLargestNumber = 999999999;
+/// The card title's size in bytes, the most any one part of it can take.
+constexpr int kTitleBudgetMax = 40;
 
 /// A whole decimal number from 0 to kLargestNumber, and nothing else: no sign, no blank,
 /// no unit, no digits of other scripts.
@@ -124,7 +126,7 @@ TransferArguments parseTransferArguments(const QStringList &args)
     line.addSwitch(u"shuffle"_s);
     line.addValue(u"keep-space"_s, u"--keep-space needs a whole number of MB"_s);
     line.addValue(u"title-order"_s, u"--title-order needs three digits from 0 to 3"_s);
-    line.addValue(u"title-bytes"_s, u"--title-bytes needs T,A,B"_s);
+    line.addValue(u"title-bytes"_s, u"--title-bytes needs T,A,B, whole numbers from 0 to 40"_s);
     line.addSwitch(u"patch-bitrate"_s);
     line.addSwitch(u"no-patch-bitrate"_s);
     line.parse(u"transfer"_s, args);
@@ -157,8 +159,9 @@ TransferArguments parseTransferArguments(const QStringList &args)
                 throw line.badValue(name);
             std::array<int, 3> bytes{};
             for (int i = 0; i < 3; ++i) {
+                // A budget past the card title's 40 bytes has no meaning.
                 const std::optional<int> n = wholeNumber(parts[i]);
-                if (!n)
+                if (!n || *n > kTitleBudgetMax)
                     throw line.badValue(name);
                 bytes[i] = *n;
             }

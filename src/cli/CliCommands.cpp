@@ -26,6 +26,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -217,6 +218,13 @@ int transferCommand(const TransferArguments &args)
     int checked = 0;
     for (int r = 0; r < list.rowCount(); ++r)
         checked += list.isChecked(r);
+    // As the window does: an empty list never reaches the card, so a replace cannot
+    // leave it emptied and an add has nothing to do.
+    if (checked == 0) {
+        cliErr() << "songkite-cli: no songs to transfer; the card is left as it is\n";
+        cliErr().flush();
+        return 1;
+    }
     options.progressMaximum = checked;
 
     TransferJob thread;
@@ -236,6 +244,11 @@ int transferCommand(const TransferArguments &args)
         cliOut() << '\n';
     cliOut() << (report.message.isEmpty() ? report.countText() : report.message) << '\n';
     cliOut().flush();
+    if (report.ending == TransferReport::Ending::Failed) {
+        cliErr() << "songkite-cli: the transfer failed: " << QString::fromLocal8Bit(std::strerror(report.systemError))
+                 << (report.failedFile.isEmpty() ? QString() : u" ("_s + report.failedFile + u')') << '\n';
+        cliErr().flush();
+    }
     const bool wentThrough = report.ending == TransferReport::Ending::Completed
         || report.ending == TransferReport::Ending::UserStopped;
     return wentThrough ? 0 : 1;

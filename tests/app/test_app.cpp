@@ -79,6 +79,9 @@ private slots:
     void activationBringsCompactBackWhenAllHidden();
     void menuEnableRules();
     void commandsGoToFrontWindowFirst();
+    void mainWindowCommandsNeedItInFront_data();
+    void mainWindowCommandsNeedItInFront();
+    void mainWindowStaysPutOverRestarts();
     void destinationLabelAtOpen_data();
     void destinationLabelAtOpen();
     void aboutBoxShowsVersionAndClosesOnClick();
@@ -272,6 +275,52 @@ void TestApp::commandsGoToFrontWindowFirst()
     QVERIFY(!main->handleCommand(u"showCompactWindow"_s));
     m_app->dispatch(u"showCompactWindow"_s);
     QVERIFY(!main->isVisible());
+}
+
+void TestApp::mainWindowCommandsNeedItInFront_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::newRow("リストをﾃﾞﾌｫﾙﾄに保存") << u"saveDefaultList"_s;
+    QTest::newRow("曲リストファイルを開く") << u"openSongList"_s;
+    QTest::newRow("曲フォルダの選択") << u"chooseMusicFolder"_s;
+    QTest::newRow("転送先フォルダの選択") << u"chooseDestination"_s;
+}
+
+void TestApp::mainWindowCommandsNeedItInFront()
+{
+    QFETCH(QString, id);
+    startApp();
+    MainWindow *main = m_app->mainWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    int ran = 0;
+    main->registerCommand(id, [&ran] { ++ran; });
+    m_app->showAbout();
+    QTRY_COMPARE(QApplication::activeWindow(), m_app->aboutBox());
+    // The about box handles none of them, and the application has no handler of its own:
+    // the main window behind it must not act.
+    m_app->dispatch(id);
+    QCOMPARE(ran, 0);
+    // The application's own commands still run with the about box in front.
+    m_app->dispatch(u"showCompactWindow"_s);
+    QVERIFY(!main->isVisible());
+}
+
+void TestApp::mainWindowStaysPutOverRestarts()
+{
+    const QRect placed(60, 80, 500, 400);
+    for (int start = 0; start < 4; ++start) {
+        startApp();
+        MainWindow *main = m_app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        if (start == 0)
+            main->setContentGeometry(placed);
+        QCoreApplication::processEvents();
+        QCOMPARE(main->contentGeometry(), placed);
+        m_app->dispatch(u"quit"_s);
+        QCOMPARE(prefsFields(m_tmp->path() + u"/prefs"_s).mid(0, 4),
+                 (QStringList{u"60"_s, u"80"_s, u"500"_s, u"400"_s}));
+        m_app.reset();
+    }
 }
 
 void TestApp::destinationLabelAtOpen_data()

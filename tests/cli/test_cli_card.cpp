@@ -16,6 +16,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -159,6 +161,58 @@ private slots:
         QCOMPARE(r.out, u"3曲転送しました \n"_s);
         QVERIFY(!QFile::exists(m_card + u"/SDS_0042.3G2"_s));
         QVERIFY(QFile::exists(m_card + u"/SDS_0002.3G2"_s));
+    }
+
+    void noSongsLeavesTheCardAlone_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("replace") << u"--replace"_s;
+        QTest::newRow("add") << u"--add"_s;
+    }
+    void noSongsLeavesTheCardAlone()
+    {
+        // A folder with nothing but a cover: a replace would have emptied the card.
+        makeCard(m_card, kTitles);
+        const auto before = snapshot(m_card);
+        const QString empty = m_volumes + u"/HD/Empty"_s;
+        QVERIFY(writeFile(empty + u"/cover.jpg"_s, "jpeg"));
+        QFETCH(QString, mode);
+        const Run r = run({u"transfer"_s, mode, empty});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString());
+        QVERIFY2(r.err.contains(u"no songs to transfer"_s), qPrintable(r.err));
+        QVERIFY(snapshot(m_card) == before);
+    }
+
+    void fifoManagementFileNeverHangs()
+    {
+        makeCard(m_card, kTitles);
+        QCOMPARE(::mkfifo(QFile::encodeName(m_card + u"/SD_F_001.MGR"_s).constData(), 0644), 0);
+        const Run check = run({u"check"_s});
+        QCOMPARE(check.code, 1);
+        QCOMPARE(check.out, u"SD_F_001.MGR: cannot be read (Invalid argument)\n"_s);
+        // Numbers 0 to 99 taken: the next song needs the FIFO's number.
+        for (int n = int(kTitles.size()); n < 100; ++n)
+            QVERIFY(writeFile(m_card + u'/' + songName(n), "x"));
+        const Run add = run({u"transfer"_s, u"--add"_s, m_music});
+        QCOMPARE(add.code, 1);
+        QVERIFY2(add.out.contains(u"SD_F_001.MGR"_s), qPrintable(add.out));
+        QVERIFY(!QFile::exists(m_card + u'/' + songName(100)));
+    }
+
+    void failedRunNamesItsCause()
+    {
+        // A management file's name taken by a folder: nothing is deleted, and the message
+        // says why and where.
+        makeCard(m_card, kTitles);
+        QVERIFY(QDir().mkpath(m_card + u"/SD_F_002.MGR/inside"_s));
+        const auto before = snapshot(m_card);
+        const Run r = run({u"transfer"_s, u"--replace"_s, m_music});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, u"転送を中止しました （-1）\nファイルの名前がフォルダに使われています：SD_F_002.MGR\n"_s);
+        QVERIFY2(r.err.contains(u"SD_F_002.MGR"_s), qPrintable(r.err));
+        QVERIFY(snapshot(m_card) == before);
+        QCOMPARE(run({u"check"_s}).code, 0);
     }
 
     void checkReportsAMissingSong()
@@ -413,6 +467,7 @@ mv "$1.new" "$1"
         QTest::newRow("two bytes of three") << QStringList{bytes, u"20,10"_s} << bytes;
         QTest::newRow("an empty byte count") << QStringList{bytes, u"20,,20"_s} << bytes;
         QTest::newRow("a negative byte count") << QStringList{bytes, u"20,-10,30"_s} << bytes;
+        QTest::newRow("a byte count past the title's 40") << QStringList{bytes, u"0,0,41"_s} << bytes;
         QTest::newRow("an order with a line break")
             << QStringList{u"--title-order"_s, u"123\n"_s} << u"--title-order"_s;
         QTest::newRow("an empty destination") << QStringList{u"--to"_s, QString()} << u"--to"_s;

@@ -10,8 +10,10 @@ namespace CardFormat {
 
 /// One line per inconsistency, "NAME: what is wrong", in file-name order:
 /// a titled slot whose song file is missing, a song file without a titled slot, a
-/// management file of the wrong size or without its header, a number out of range or a
-/// slot whose number is not its song's, and partial copies left behind. Empty when the
+/// management file of the wrong size, without its header or with other header fields, a
+/// number out of range, a used slot whose number is not its song's, whose fixed bytes are
+/// wrong, whose length byte is above 40 or whose title is no valid Shift_JIS, and partial
+/// copies left behind. Only regular files are read, never waited for. Empty when the
 /// folder is consistent; a folder that cannot be read gives one line saying so.
 QStringList checkCardFolder(const QString &posixFolder);
 

@@ -16,6 +16,13 @@ namespace CardFormat {
 
 namespace {
 
+// A line break or TAB in a tag would reach the phone's screen as a stray byte.
+QByteArray encodedWithoutControls(QString text)
+{
+    text.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    return ShiftJis::encode(text);
+}
+
 // Position of one item in the order; a digit the three positions have no room for leaves
 // the item out, like 0.
 int positionDigit(const QString &order, qsizetype index)
@@ -78,9 +85,9 @@ QByteArray makeCardTitle(const TitleTexts &texts, const TitleOrder &order)
 
     const std::array<int, 3> pos = {positionDigit(order.order, 0), positionDigit(order.order, 1),
                                     positionDigit(order.order, 2)};
-    const std::array<QByteArray, 3> items = {ShiftJis::encode(texts.title),
-                                             ShiftJis::encode(texts.artist),
-                                             ShiftJis::encode(texts.album)};
+    const std::array<QByteArray, 3> items = {encodedWithoutControls(texts.title),
+                                             encodedWithoutControls(texts.artist),
+                                             encodedWithoutControls(texts.album)};
     QByteArray title;
     if (pos[0] + pos[1] + pos[2] == 1) {
         // A single item shows whole, up to the final cut.

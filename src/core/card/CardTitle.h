@@ -37,6 +37,7 @@ struct TitleOrder {
 };
 
 /// The card title in Shift_JIS, at most 40 bytes; empty for an empty or "000" order.
+/// Control characters (line breaks, TABs) of the texts are left out.
 QByteArray makeCardTitle(const TitleTexts &texts, const TitleOrder &order);
 /// The same with the preferences' order and budgets.
 QByteArray makeCardTitle(const TitleTexts &texts);

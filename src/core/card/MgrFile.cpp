@@ -5,6 +5,13 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace CardFormat {
 
 namespace {
@@ -18,26 +25,101 @@ constexpr char kAnchorStop = 0x0B;
 // Length byte and title field, as rewritten in place.
 constexpr qint64 kRetitleSize = 1 + kTitleMax;
 constexpr qint64 kClearSize = 53;
+// What an edit reads of a management file; anything past the file's own bytes is kept
+// as it was, up to this much.
+constexpr qint64 kEditReadLimit = 1 << 20;
 
-MgrStatus openForEdit(QFile &file, QByteArray &data)
+MgrStatus readForEdit(const QString &path, QByteArray &data)
 {
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+    const FileBytes read = readRegularFile(path, kEditReadLimit);
+    if (read.error != 0)
         return MgrStatus::CannotOpen;
-    data = file.read(kMgrFileSize);
+    data = read.data;
     return checkManagementData(data);
 }
 
-MgrStatus writeAt(QFile &file, qint64 offset, const QByteArray &bytes)
+MgrStatus writeAt(const QString &path, QByteArray data, qint64 offset, const QByteArray &bytes)
 {
     // The anchor keeps every edit inside its slot; this only guards against a future slip.
     if (offset < kHeaderSize || offset + bytes.size() > kMgrFileSize)
         return MgrStatus::NoSuchSlot;
-    if (!file.seek(offset) || file.write(bytes) != bytes.size() || !file.flush())
-        return MgrStatus::WriteFailed;
-    return MgrStatus::Ok;
+    data.replace(offset, bytes.size(), bytes);
+    return writeWholeFile(path, data) == 0 ? MgrStatus::Ok : MgrStatus::WriteFailed;
+}
+
+int writeAllBytes(int fd, const char *bytes, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes += n;
+        size -= n;
+    }
+    return 0;
 }
 
 } // namespace
+
+FileBytes readRegularFile(const QString &path, qint64 limit)
+{
+    FileBytes result;
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        result.error = errno;
+        return result;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result.error = st.st_mode == 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return result;
+    }
+    result.data.resize(qsizetype(qMin<qint64>(limit, qMax<qint64>(st.st_size, 0))));
+    qint64 have = 0;
+    while (have < result.data.size()) {
+        const ssize_t n = ::read(fd, result.data.data() + have, size_t(result.data.size() - have));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result.error = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        have += n;
+    }
+    result.data.truncate(qsizetype(have));
+    ::close(fd);
+    return result;
+}
+
+int writeWholeFile(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray scratch = target + ".tmp";
+    // What a killed run left goes first; a folder in its place is not ours to remove.
+    if (::unlink(scratch.constData()) != 0 && errno != ENOENT)
+        return errno;
+    const int fd = ::open(scratch.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0)
+        return errno;
+    int err = writeAllBytes(fd, data.constData(), data.size());
+    // The rename is only as good as the bytes under it: they reach the card first.
+    if (err == 0 && ::fdatasync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        err = errno;
+    if (::close(fd) != 0 && err == 0 && errno != EINTR)
+        err = errno;
+    if (err == 0 && std::rename(scratch.constData(), target.constData()) != 0)
+        err = errno;
+    if (err != 0)
+        ::unlink(scratch.constData());
+    return err;
+}
 
 MgrWriter::~MgrWriter()
 {
@@ -53,11 +135,10 @@ MgrWriter::Opened MgrWriter::openOrCreate(int m, const QString &folder)
     const QString path = QDir(folder).filePath(*name);
     m_file.setFileName(path);
 
-    if (!QFileInfo::exists(path)) {
-        if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
-            return Opened::Failed;
-        const QByteArray fresh = newMgrFile(m);
-        if (m_file.write(fresh) != fresh.size() || !m_file.seek(kHeaderSize)) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+        // Whole or not at all: a short new file would read as damaged to every later run.
+        if (writeWholeFile(path, newMgrFile(m)) != 0 || !m_file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)
+            || !m_file.seek(kHeaderSize)) {
             m_file.close();
             return Opened::Failed;
         }
@@ -65,14 +146,14 @@ MgrWriter::Opened MgrWriter::openOrCreate(int m, const QString &folder)
         return Opened::Created;
     }
 
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+    // Only a regular file is opened for writing; a FIFO would block the run for good.
+    const FileBytes existing = readRegularFile(path, kMgrFileSize);
+    if (existing.error != 0)
         return Opened::Failed;
     // Writing slots into a damaged file would only grow it or overwrite someone else's data.
-    if (checkManagementData(m_file.read(kMgrFileSize)) != MgrStatus::Ok) {
-        m_file.close();
+    if (checkManagementData(existing.data) != MgrStatus::Ok)
         return Opened::Malformed;
-    }
-    if (!m_file.seek(0)) {
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) || !m_file.seek(0)) {
         m_file.close();
         return Opened::Failed;
     }
@@ -183,36 +264,34 @@ MgrTitles titlesFromData(const QByteArray &data)
 
 MgrTitles readTitles(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const FileBytes read = readRegularFile(path, kMgrFileSize);
+    if (read.error != 0)
         return {};
-    return titlesFromData(file.read(kMgrFileSize));
+    return titlesFromData(read.data);
 }
 
 MgrStatus retitleSlot(const QString &path, int s, const QByteArray &title)
 {
     if (s < 0 || s >= kSlotCount)
         return MgrStatus::NoSuchSlot;
-    QFile file(path);
     QByteArray data;
-    if (const MgrStatus status = openForEdit(file, data); status != MgrStatus::Ok)
+    if (const MgrStatus status = readForEdit(path, data); status != MgrStatus::Ok)
         return status;
     const QByteArray cut = cutShiftJis(title, kTitleMax);
     QByteArray bytes(kRetitleSize, '\0');
     bytes[0] = char(cut.size());
     bytes.replace(1, cut.size(), cut);
-    return writeAt(file, editAnchor(data) + kSlotSize * s + 11, bytes);
+    return writeAt(path, data, editAnchor(data) + kSlotSize * s + 11, bytes);
 }
 
 MgrStatus clearSlot(const QString &path, int s)
 {
     if (s < 0 || s >= kSlotCount)
         return MgrStatus::NoSuchSlot;
-    QFile file(path);
     QByteArray data;
-    if (const MgrStatus status = openForEdit(file, data); status != MgrStatus::Ok)
+    if (const MgrStatus status = readForEdit(path, data); status != MgrStatus::Ok)
         return status;
-    return writeAt(file, editAnchor(data) + kSlotSize * s, QByteArray(kClearSize, '\0'));
+    return writeAt(path, data, editAnchor(data) + kSlotSize * s, QByteArray(kClearSize, '\0'));
 }
 
 } // namespace CardFormat

@@ -60,6 +60,22 @@ private:
     int m_number = -1;
 };
 
+/// What reading a file of the card came to: its first bytes, or the errno that stopped it.
+struct FileBytes {
+    QByteArray data;
+    int error = 0;
+};
+
+/// At most `limit` bytes of the regular file at `path`. Anything else (a folder, a FIFO, a
+/// device) is refused with EINVAL or EISDIR without waiting for it: a FIFO named like a
+/// management file must not hang the reader.
+FileBytes readRegularFile(const QString &path, qint64 limit);
+
+/// Makes `data` the whole content of the file at `path`: written to a scratch file beside
+/// it ("NAME.tmp"), then renamed over it, so the file is there whole or as it was. 0 or
+/// the errno of the step that failed; the scratch file is gone either way.
+int writeWholeFile(const QString &path, const QByteArray &data);
+
 /// Ok when `data` starts with a whole management file (9632 bytes, CNTM first).
 MgrStatus checkManagementData(const QByteArray &data);
 

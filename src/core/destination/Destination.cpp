@@ -82,6 +82,16 @@ void Destination::showCapacity()
     if (m_props->cardMusicFolder.isNull())
         return;
     measureDestination();
+    const FileItem &destination = m_props->destinationFolder;
+    if (destination != m_props->cardMusicFolder) {
+        // The labels name the folder the next transfer writes: a chosen one stays named
+        // (with the chosen folder's figures), and no destination stays said.
+        if (!destination.isNull())
+            setCapacityText(m_props->diskEjectable ? capacityText(QString::fromUtf16(kChosenPrefix),
+                                                                  m_props->destinationSizeKB, m_props->diskFreeSpace)
+                                                   : QString());
+        return;
+    }
     const qint64 existing = folderSize(m_props->cardMusicFolder);
     setDestinationText(u"転送先  "_s + pathText(m_props->cardMusicFolder));
     setCapacityText(capacityText(QString::fromUtf16(kCardPrefix), existing, m_props->diskFreeSpace));

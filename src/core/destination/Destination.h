@@ -33,7 +33,8 @@ public:
     /// Total size of the items directly in a folder, in kilobytes of 1000 bytes, the
     /// running total truncated after each addition; -1 when the item is not a folder.
     static qint64 folderSize(const FileItem &folder);
-    /// Shows the card folder and its room in the labels, when the card folder is known.
+    /// Shows the card folder and its room in the labels, when the card folder is known and
+    /// is the destination; a chosen destination keeps its label, its figures refreshed.
     void showCapacity();
     /// The capacity text for existing size E and free space D (both in thousandths of a
     /// megabyte).

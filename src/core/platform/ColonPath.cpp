@@ -17,17 +17,105 @@ QString swapSeparators(QStringView name)
     }
     return out;
 }
+// The stand-ins of bytes that are not UTF-8: low surrogates, which valid UTF-8 never
+// decodes to.
+constexpr char16_t kEscapedByteBase = 0xDC00;
+
+bool isEscapedByte(char16_t c) { return c >= kEscapedByteBase + 0x80 && c <= kEscapedByteBase + 0xFF; }
+
+// The length of the UTF-8 sequence a lead byte announces; 0 for a byte no sequence starts.
+qsizetype sequenceLength(uchar lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+bool holdsLoneSurrogate(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
 } // namespace
 
 QString nameToColon(QStringView posixName) { return swapSeparators(posixName); }
 
 QString nameToPosix(QStringView colonName) { return swapSeparators(colonName); }
 
+QString nameFromDisk(QByteArrayView posixName)
+{
+    if (posixName.isValidUtf8())
+        return nameToColon(QString::fromUtf8(posixName));
+    QString text;
+    text.reserve(posixName.size());
+    qsizetype i = 0;
+    while (i < posixName.size()) {
+        const uchar lead = uchar(posixName[i]);
+        if (lead < 0x80) {
+            text += QLatin1Char(char(lead));
+            ++i;
+            continue;
+        }
+        // A whole sequence that Qt's decoder takes reads as its character; anything else
+        // (a stray continuation byte, an overlong form, a cut sequence) byte by byte.
+        const qsizetype length = sequenceLength(lead);
+        if (length > 0 && i + length <= posixName.size()) {
+            const QByteArrayView sequence = posixName.sliced(i, length);
+            if (sequence.isValidUtf8()) {
+                text += QString::fromUtf8(sequence);
+                i += length;
+                continue;
+            }
+        }
+        text += QChar(char16_t(kEscapedByteBase + lead));
+        ++i;
+    }
+    return nameToColon(text);
+}
+
+QByteArray nameToDisk(QStringView colonName)
+{
+    const QString text = nameToPosix(colonName);
+    if (!holdsLoneSurrogate(text))
+        return text.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (!isEscapedByte(c.unicode()))
+            continue;
+        bytes += QStringView(text).sliced(runStart, i - runStart).toUtf8();
+        bytes += char(c.unicode() - kEscapedByteBase);
+        runStart = i + 1;
+    }
+    bytes += QStringView(text).sliced(runStart).toUtf8();
+    return bytes;
+}
+
 bool isValidName(QStringView colonName)
 {
     if (colonName.isEmpty() || colonName == u"." || colonName == u"..")
         return false;
-    return !colonName.contains(QLatin1Char(':')) && !colonName.contains(QChar(u'\0'));
+    if (colonName.contains(QLatin1Char(':')) || colonName.contains(QChar(u'\0')))
+        return false;
+    // A stand-in that no name on disk produces (an escaped byte of valid UTF-8, another
+    // lone surrogate) would give back a different name: it names nothing.
+    return !holdsLoneSurrogate(colonName) || nameFromDisk(nameToDisk(colonName)) == colonName;
 }
 
 std::optional<Parts> split(QStringView colonPath)

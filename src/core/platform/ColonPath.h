@@ -19,8 +19,17 @@ QString nameToColon(QStringView posixName);
 /// The on-disk form of a colon-form name; the inverse of nameToColon.
 QString nameToPosix(QStringView colonName);
 
+/// The colon form of a name as the file system gives it, in bytes. A UTF-8 name reads as
+/// nameToColon() of its text. Each byte that is not part of valid UTF-8 becomes the lone
+/// surrogate U+DC80..U+DCFF of its value (no UTF-8 text holds one), so two such names
+/// stay apart and nameToDisk() gives the bytes back exactly.
+QString nameFromDisk(QByteArrayView posixName);
+/// The on-disk bytes of a colon-form name; the inverse of nameFromDisk().
+QByteArray nameToDisk(QStringView colonName);
+
 /// True when a colon-form name can stand for one entry of a folder: not empty, not "." or
-/// "..", and holding neither ":" (the separator) nor NUL.
+/// "..", holding neither ":" (the separator) nor NUL, and any escaped byte spelled as
+/// nameFromDisk() spells it.
 bool isValidName(QStringView colonName);
 
 /// A colon path taken apart.

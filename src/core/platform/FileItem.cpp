@@ -207,8 +207,9 @@ int writeAll(int fd, const char *data, size_t size)
 }
 
 // Copies every byte from one open file to another; 0 or an errno value. The kernel copies
-// where it can (no round trip through our memory); otherwise plain reads and writes.
-int copyBytes(int in, int out)
+// where it can (no round trip through our memory); otherwise plain reads and writes, and
+// `readFailed` tells a failed read from a failed write.
+int copyBytes(int in, int out, bool *readFailed)
 {
     for (bool first = true;; first = false) {
         const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
@@ -232,6 +233,7 @@ int copyBytes(int in, int out)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            *readFailed = true;
             return errno;
         }
         if (n == 0)
@@ -287,7 +289,7 @@ QString FileItem::name(const VolumeTable &table) const
         return {};
     if (const std::optional<Volume> v = table.volumeAt(m_path))
         return v->name;
-    return ColonPath::nameToColon(QFile::decodeName(lastNameOf(m_path)));
+    return ColonPath::nameFromDisk(lastNameOf(m_path));
 }
 
 FileItem FileItem::parent() const { return parent(VolumeTable::instance()); }
@@ -304,7 +306,7 @@ FileItem FileItem::child(const QString &colonName) const
     if (isNull() || !ColonPath::isValidName(colonName))
         return {};
     FileItem item;
-    item.m_path = joinPath(m_path, QFile::encodeName(ColonPath::nameToPosix(colonName)));
+    item.m_path = joinPath(m_path, ColonPath::nameToDisk(colonName));
     return item;
 }
 
@@ -394,23 +396,32 @@ int FileItem::setModificationTime(const QDateTime &time) const
     return ::utimensat(AT_FDCWD, m_path.constData(), times, 0) == 0 ? 0 : errno;
 }
 
-int FileItem::copyTo(const FileItem &destination) const
+int FileItem::copyTo(const FileItem &destination, bool *sourceFailed) const
 {
+    if (sourceFailed)
+        *sourceFailed = false;
     if (isNull() || destination.isNull())
         return EINVAL;
     QByteArray target = destination.m_path;
     if (destination.isFolder())
         target = joinPath(target, lastNameOf(m_path));
 
-    const int in = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    // Without O_NONBLOCK a FIFO among the sources would hang the open until a writer came.
+    const int in = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (in < 0) {
+        if (sourceFailed)
+            *sourceFailed = true;
         return errno;
+    }
     struct stat st {};
     if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         const int err = st.st_mode == 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(in);
+        if (sourceFailed)
+            *sourceFailed = true;
         return err;
     }
+    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
 
     const QByteArray dir = parentOf(target);
     ListingCache &cache = ListingCache::instance();
@@ -422,7 +433,8 @@ int FileItem::copyTo(const FileItem &destination) const
         ::close(in);
         return err;
     }
-    int err = copyBytes(in, out);
+    bool readFailed = false;
+    int err = copyBytes(in, out, &readFailed);
     // Start writing to the device now, without waiting: a card is written while the next
     // song is read, and the writer flushes once at its end (syncFileSystem) to learn of
     // late failures. Waiting here for every song would halve the throughput.
@@ -434,6 +446,8 @@ int FileItem::copyTo(const FileItem &destination) const
     if (err != 0)
         ::unlink(target.constData());
     cache.changed(dir, lastNameOf(target), err == 0, wasCurrent);
+    if (sourceFailed)
+        *sourceFailed = readFailed;
     return err;
 }
 

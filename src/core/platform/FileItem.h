@@ -76,8 +76,11 @@ public:
 
     /// Copies this file's bytes to `destination`, or into it under this item's name when it
     /// is a folder. Refuses an existing destination file (EEXIST) and leaves no partial
-    /// file behind when the copy fails (ENOSPC for a full volume).
-    int copyTo(const FileItem &destination) const;
+    /// file behind when the copy fails (ENOSPC for a full volume). Only a regular file is
+    /// copied, and it is opened without waiting: a FIFO or device gives EINVAL at once.
+    /// `sourceFailed`, when given, tells whether opening or reading this file failed
+    /// rather than writing the destination.
+    int copyTo(const FileItem &destination, bool *sourceFailed = nullptr) const;
     /// Deletes a file, a symbolic link (never what it points to) or an empty folder.
     int remove() const;
     /// Writes everything pending on this item's file system to its device; 0 or an errno

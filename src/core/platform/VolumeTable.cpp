@@ -174,7 +174,7 @@ QList<Volume> volumesInFolder(const QString &folder)
     QList<Volume> out;
     for (const QByteArray &name : names) {
         Volume v;
-        v.name = ColonPath::nameToColon(QFile::decodeName(name));
+        v.name = ColonPath::nameFromDisk(name);
         v.mountPoint = QFile::decodeName(dir == "/" ? '/' + name : dir + '/' + name);
         v.ejectable = true;
         out.append(v);
@@ -363,7 +363,7 @@ QString VolumeTable::toColon(const QByteArray &posixPath) const
     QStringList names;
     for (const QByteArray &name : path.mid(prefix).split('/')) {
         if (!name.isEmpty())
-            names.append(ColonPath::nameToColon(QFile::decodeName(name)));
+            names.append(ColonPath::nameFromDisk(name));
     }
     return ColonPath::join(v->name, names, false);
 }
@@ -383,7 +383,7 @@ std::optional<QByteArray> VolumeTable::toPosix(QStringView colonPath) const
         for (const QString &name : parts->names) {
             if (!out.endsWith('/'))
                 out += '/';
-            out += QFile::encodeName(ColonPath::nameToPosix(name));
+            out += ColonPath::nameToDisk(name);
         }
         return out;
     }

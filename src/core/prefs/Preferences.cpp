@@ -59,6 +59,18 @@ Place clampToScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize 
     return {toInt(left), toInt(top)};
 }
 
+// A hand-edited file can hold any size; the window could never take it, and placing by it
+// would put the window off screen.
+int allowedWidth(qint64 width)
+{
+    return toInt(std::clamp<qint64>(width, kMainWindowMinimumSize.width(), kMainWindowMaximumSize.width()));
+}
+
+int allowedHeight(qint64 height)
+{
+    return toInt(std::clamp<qint64>(height, kMainWindowMinimumSize.height(), kMainWindowMaximumSize.height()));
+}
+
 // The fields in order; a missing field is empty. Only a piece that no TAB ends can carry
 // the line ending (a file whose last TAB is missing), so it is dropped there and such a
 // file still reads its last field, e.g. "1" for the add box.
@@ -142,8 +154,10 @@ void resetToInitial()
 
 QRect placeMainWindow(QRect saved, QSize screen)
 {
-    const Place p = clampToScreen(saved.x(), saved.y(), saved.width(), saved.height(), screen);
-    return QRect(p.left, p.top, saved.width(), saved.height());
+    const int width = allowedWidth(saved.width());
+    const int height = allowedHeight(saved.height());
+    const Place p = clampToScreen(saved.x(), saved.y(), width, height, screen);
+    return QRect(p.left, p.top, width, height);
 }
 
 QPoint placeCompactWindow(QPoint saved, QSize size, QSize screen)
@@ -163,8 +177,8 @@ Placement readPreferences(const QString &path, QSize screen)
 
         const int left = number(1);
         const int top = number(2);
-        const int width = number(3);
-        const int height = number(4);
+        const int width = allowedWidth(number(3));
+        const int height = allowedHeight(number(4));
 
         cardVolumeName = f[4];
         cardFolderPath = f[5];
@@ -183,8 +197,6 @@ Placement readPreferences(const QString &path, QSize screen)
         keepFreeMB = number(19);
         placement.addChecked = f[19] == u"1"_s;
 
-        // Computed without building a QRect first: its right edge would overflow for
-        // extreme saved values.
         const Place main = clampToScreen(left, top, width, height, screen);
         placement.mainWindow = QRect(main.left, main.top, width, height);
 

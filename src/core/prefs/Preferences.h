@@ -27,6 +27,11 @@ inline int selectButtonMode = 0;              // field 17
 inline int useLibraryInfo = 0;                 // field 18
 inline int keepFreeMB = 0;                 // field 19
 
+/// The least and the most the main window's content may measure; a size read from the file
+/// is held to them before the window is placed.
+inline constexpr QSize kMainWindowMinimumSize{276, 287};
+inline constexpr QSize kMainWindowMaximumSize{950, 850};
+
 /// The compact window's fixed size, which the file does not store.
 inline constexpr QSize kCompactWindowSize{300, 102};
 
@@ -48,7 +53,7 @@ struct Placement {
 /// screen of the given size. An unreadable file counts as absent.
 Placement readPreferences(const QString &path, QSize screen);
 
-/// The main window's clamp against the screen.
+/// The main window's clamp: its size to the allowed range, then its place against the screen.
 QRect placeMainWindow(QRect saved, QSize screen);
 /// The compact window's clamp against the screen.
 QPoint placeCompactWindow(QPoint saved, QSize size, QSize screen);

@@ -25,7 +25,7 @@ constexpr qsizetype kBatch = 256;
 
 QString colonNameOf(const QByteArray &posixPath)
 {
-    return ColonPath::nameToColon(QFile::decodeName(posixPath.mid(posixPath.lastIndexOf('/') + 1)));
+    return ColonPath::nameFromDisk(QByteArrayView(posixPath).sliced(posixPath.lastIndexOf('/') + 1));
 }
 
 } // namespace

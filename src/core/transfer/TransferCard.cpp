@@ -2,7 +2,7 @@
 
 #include "core/card/CardLayout.h"
 
-#include <QFile>
+#include <QMap>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,9 +10,16 @@
 
 #include <fcntl.h>
 
+using namespace Qt::StringLiterals;
+
 namespace CardFormat {
 
-TransferCard::TransferCard(const FileItem &folder, MgrMode mode) : m_folder(folder), m_mode(mode) {}
+TransferCard::TransferCard(const FileItem &folder, MgrMode mode, MgrWriteFunction write)
+    : m_folder(folder), m_mode(mode), m_write(std::move(write))
+{
+    if (!m_write)
+        m_write = [](const FileItem &file, const QByteArray &data) { return writeWholeFile(file.posixPath(), data); };
+}
 
 std::optional<int> TransferCard::firstFreeNumber(int from) const
 {
@@ -35,73 +42,114 @@ FileItem TransferCard::mgrFile(int m) const
     return name ? m_folder.child(*name) : FileItem();
 }
 
+bool TransferCard::failWith(int error, const FileItem &file)
+{
+    m_lastError = error;
+    m_lastFile = file;
+    return false;
+}
+
+std::optional<QByteArray> TransferCard::readMgr(int m)
+{
+    const FileItem file = mgrFile(m);
+    const FileBytes read = readRegularFile(file.posixPath(), kMgrFileSize);
+    if (read.error != 0) {
+        failWith(read.error, file);
+        return std::nullopt;
+    }
+    if (checkManagementData(read.data) != MgrStatus::Ok) {
+        failWith(EILSEQ, file);
+        return std::nullopt;
+    }
+    return read.data;
+}
+
 bool TransferCard::prepareMgr(int m)
 {
     if (m_ready.contains(m))
         return true;
     const FileItem file = mgrFile(m);
-    if (file.isNull()) {
-        m_lastError = EINVAL;
-        return false;
-    }
-    if (file.exists() && m_mode == MgrMode::Fresh) {
-        if (!rewriteBlank(m))
-            return false;
-        m_ready.insert(m);
-        return true;
-    }
-    const MgrWriter::Opened opened = m_writer.openOrCreate(m, m_folder.posixPath());
-    const bool flushed = m_writer.close();
-    switch (opened) {
-    case MgrWriter::Opened::Created:
-        if (!flushed) {
-            // A short management file would be read as damaged by every later run.
-            file.remove();
-            m_lastError = ENOSPC;
+    if (file.isNull())
+        return failWith(EINVAL, file);
+    if (file.exists()) {
+        if (file.isFolder())
+            return failWith(EISDIR, file);
+        if (m_mode == MgrMode::Fresh) {
+            if (m_titled == 0) {
+                m_renew.insert(m);
+            } else if (const int err = m_write(file, newMgrFile(m))) {
+                return failWith(err, file);
+            }
+        } else if (!readMgr(m)) {
             return false;
         }
-        break;
-    case MgrWriter::Opened::Existing:
-        break;
-    case MgrWriter::Opened::Malformed:
-        m_lastError = EILSEQ;
-        return false;
-    case MgrWriter::Opened::Failed:
-        m_lastError = file.exists() ? EACCES : (m_folder.isFolder() ? EIO : ENOENT);
-        return false;
+    } else if (const int err = m_write(file, newMgrFile(m))) {
+        return failWith(err, file);
     }
     m_ready.insert(m);
     return true;
 }
 
-bool TransferCard::rewriteBlank(int m)
-{
-    // In place rather than delete and create: the file already refused deletion once.
-    QFile file(mgrFile(m).posixPath());
-    const QByteArray fresh = newMgrFile(m);
-    const bool ok = file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)
-        && file.write(fresh) == fresh.size() && file.resize(fresh.size()) && file.flush();
-    file.close();
-    if (!ok)
-        m_lastError = file.error() == QFileDevice::OpenError ? EACCES : EIO;
-    return ok;
-}
-
 bool TransferCard::writeTitle(int n, const QByteArray &title)
 {
-    if (!isSongNumber(n) || !prepareMgr(mgrNumberOf(n)))
+    if (!isSongNumber(n))
+        return failWith(EINVAL, songFile(n));
+    const int m = mgrNumberOf(n);
+    if (!prepareMgr(m))
         return false;
-    const MgrWriter::Opened opened = m_writer.openOrCreate(mgrNumberOf(n), m_folder.posixPath());
-    if (opened != MgrWriter::Opened::Existing && opened != MgrWriter::Opened::Created) {
-        m_writer.close();
-        m_lastError = EIO;
+    QByteArray data;
+    if (m_renew.contains(m)) {
+        data = newMgrFile(m);
+    } else if (const auto read = readMgr(m)) {
+        data = read->left(kMgrFileSize);
+    } else {
         return false;
     }
-    const bool written = m_writer.writeSong(n, title);
-    const bool flushed = m_writer.close();
-    if (!written || !flushed) {
-        m_lastError = EIO;
-        return false;
+    data.replace(slotOffset(slotIndexOf(n)), kSlotSize, usedSlot(n, title));
+    if (const int err = m_write(mgrFile(m), data))
+        return failWith(err, mgrFile(m));
+    m_renew.remove(m);
+    ++m_titled;
+    return true;
+}
+
+bool TransferCard::repairInterruptedRun()
+{
+    QMap<int, QList<int>> songsByMgr;
+    const QList<FileItem> items = m_folder.entries();
+    for (const FileItem &item : items) {
+        const QString name = item.name();
+        if ((name.endsWith(u".3G2.tmp"_s) || name.endsWith(u".MGR.tmp"_s)) && !item.isFolder()
+            && (songNumberFromFileName(name.chopped(4)) || name.startsWith(u"SD_F_"_s))) {
+            if (const int err = item.remove())
+                return failWith(err, item);
+            continue;
+        }
+        if (const auto n = songNumberFromFileName(name); n && !item.isFolder())
+            songsByMgr[mgrNumberOf(*n)].append(*n);
+    }
+    for (auto it = songsByMgr.cbegin(); it != songsByMgr.cend(); ++it) {
+        // A song beside no management file was not left by a run of ours: each run makes
+        // the file ready before it copies.
+        const FileItem file = mgrFile(it.key());
+        if (!file.exists() || file.isFolder())
+            continue;
+        const FileBytes read = readRegularFile(file.posixPath(), kMgrFileSize);
+        if (read.error != 0 || checkManagementData(read.data) != MgrStatus::Ok)
+            continue;
+        QByteArray data = read.data.left(kMgrFileSize);
+        const MgrTitles titles = titlesFromData(data);
+        bool changed = false;
+        for (const int n : it.value()) {
+            if (!titles.titles[slotIndexOf(n)].isEmpty())
+                continue;
+            data.replace(slotOffset(slotIndexOf(n)), kSlotSize, usedSlot(n, songFileName(n)->chopped(4).toLatin1()));
+            changed = true;
+        }
+        if (!changed)
+            continue;
+        if (const int err = m_write(file, data))
+            return failWith(err, file);
     }
     return true;
 }

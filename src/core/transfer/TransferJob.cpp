@@ -7,6 +7,10 @@
 #include "core/songlist/SongListModel.h"
 
 #include <chrono>
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using CardFormat::TransferCard;
@@ -20,6 +24,33 @@ int ticksNow()
     using namespace std::chrono;
     const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return int((ms * kTicksPerSecond / 1000) % kTicksPerSecond);
+}
+
+// Why a run stopped, in the words of someone looking at the card.
+QString causeText(int err)
+{
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+        return u"カードの空きが足りません"_s;
+    case EROFS:
+        return u"カードが書き込み禁止になっています"_s;
+    case EACCES:
+    case EPERM:
+        return u"書き込みや削除が許可されていません"_s;
+    case EILSEQ:
+        return u"管理ファイルが壊れています"_s;
+    case ENAMETOOLONG:
+        return u"パスが長すぎます"_s;
+    case EISDIR:
+        return u"ファイルの名前がフォルダに使われています"_s;
+    case EEXIST:
+        return u"同じ名前のものがすでにあります"_s;
+    case ENOENT:
+        return u"フォルダが見つかりません"_s;
+    default:
+        return u"書き込めませんでした（"_s + QString::fromLocal8Bit(std::strerror(err)) + u"）"_s;
+    }
 }
 
 } // namespace
@@ -78,6 +109,8 @@ coop::Task<> TransferJob::run()
     m_errorCode = 0;
     m_copiedCount = 0;
     m_systemError = 0;
+    m_failedFile.clear();
+    m_skipped.clear();
     m_ending = TransferReport::Ending::Completed;
     m_nextSongNumber = -1;
     m_number = -1;
@@ -86,8 +119,8 @@ coop::Task<> TransferJob::run()
 
     const FileItem &folder = m_run.destinationFolder;
     if (!folder.isFolder()) {
-        fail(ENOENT);
-    } else {
+        failOnCard(ENOENT, folder);
+    } else if (!m_run.clearFirst || folderCanBeRefilled()) {
         if (m_run.clearFirst)
             co_await clearFolder();
         if (m_run.mode == TransferOptions::Mode::Compact) {
@@ -97,11 +130,12 @@ coop::Task<> TransferJob::run()
                 m_lastSongTime = earliestSongTime(folder);
             co_await sendCheckedRows();
         }
-        // Songs are written without waiting for the device; the run is only reported once
-        // the card has them, and a late failure makes it a failed run.
-        if (m_copiedCount > 0 && m_ending != TransferReport::Ending::Failed) {
+        // Songs and titles are written without waiting for the device; the run is only
+        // reported once the card has them, and a late failure makes it a failed run, even
+        // when no song went (a title repaired, a scratch copy removed).
+        if (m_ending != TransferReport::Ending::Failed) {
             if (const int err = m_flush(folder); err != 0 && err != EROFS && err != EINVAL)
-                fail(err);
+                failOnCard(err, folder);
         }
     }
     if (m_ending == TransferReport::Ending::Completed && stopping())
@@ -124,10 +158,29 @@ coop::Task<> TransferJob::clearFolder()
     }
 }
 
+bool TransferJob::folderCanBeRefilled()
+{
+    const QStringList &suffixes = m_run.mode == TransferOptions::Mode::Compact
+        ? CardFormat::compactSuffixes()
+        : CardFormat::replaceAllSuffixes();
+    const CardFormat::ClearingObstacle obstacle = CardFormat::findClearingObstacle(m_run.destinationFolder, suffixes);
+    if (obstacle.error == 0)
+        return true;
+    failOnCard(obstacle.error, obstacle.item);
+    return false;
+}
+
 coop::Task<> TransferJob::sendCheckedRows()
 {
     const bool add = m_run.mode == TransferOptions::Mode::Add;
-    TransferCard card(m_run.destinationFolder, add ? TransferCard::MgrMode::Keep : TransferCard::MgrMode::Fresh);
+    TransferCard card(m_run.destinationFolder, add ? TransferCard::MgrMode::Keep : TransferCard::MgrMode::Fresh,
+                      m_writeMgr);
+    // A run killed between a song and its title left the song untitled; it is put right
+    // before the numbers are counted, so the next song does not skip past it for good.
+    if (add && !card.repairInterruptedRun()) {
+        failOnCard(card.lastError(), card.lastFile());
+        co_return;
+    }
     advance(card, 0);
 
     int maximum = m_run.progressMaximum;
@@ -159,7 +212,7 @@ coop::Task<> TransferJob::sendCheckedRows()
 
 coop::Task<> TransferJob::sendCompactEntries()
 {
-    TransferCard card(m_run.destinationFolder, TransferCard::MgrMode::Fresh);
+    TransferCard card(m_run.destinationFolder, TransferCard::MgrMode::Fresh, m_writeMgr);
     advance(card, 0);
 
     const QStringList entries = m_compactEntries;
@@ -207,12 +260,20 @@ coop::Task<TransferJob::Step> TransferJob::sendOne(TransferCard &card, QString s
         co_return Step::Stop;
     }
     if (!card.prepareMgr(CardFormat::mgrNumberOf(m_number))) {
-        fail(card.lastError());
+        failOnCard(card.lastError(), card.lastFile());
         co_return Step::Stop;
     }
     const FileItem source = m_resolve(sourcePath);
-    if (source.isNull() || !source.exists())
+    struct stat st {};
+    if (!source.isNull() && ::lstat(source.posixBytes().constData(), &st) != 0 && errno == ENAMETOOLONG) {
+        // Not a song the list lost: the system cannot reach it, and the user must hear so.
+        fail(ENAMETOOLONG, sourcePath);
+        co_return Step::Stop;
+    }
+    if (source.isNull() || !source.exists()) {
+        m_skipped.append(sourcePath);
         co_return Step::Go; // the number stays for the next song
+    }
 
     const CopyResult result = co_await copySong(source, card.songFile(m_number));
     if (m_errorCode == kErrCopyStop) {
@@ -222,10 +283,9 @@ coop::Task<TransferJob::Step> TransferJob::sendOne(TransferCard &card, QString s
     switch (result) {
     case CopyResult::Copied:
         if (!card.writeTitle(m_number, title)) {
-            const int err = card.lastError();
             // A song the phone cannot name is worse than none.
             card.songFile(m_number).remove();
-            fail(err);
+            failOnCard(card.lastError(), card.lastFile());
             co_return Step::Stop;
         }
         ++m_copiedCount;
@@ -238,6 +298,7 @@ coop::Task<TransferJob::Step> TransferJob::sendOne(TransferCard &card, QString s
     case CopyResult::Broken:
         co_return Step::Stop;
     case CopyResult::CopyFailed:
+        m_skipped.append(sourcePath);
         break;
     }
     co_return Step::Go;
@@ -253,11 +314,18 @@ void TransferJob::advance(TransferCard &card, int from)
         card.prepareMgr(CardFormat::mgrNumberOf(m_number));
 }
 
-void TransferJob::fail(int systemError)
+void TransferJob::fail(int systemError, const QString &file)
 {
     m_errorCode = kErrFailure;
     m_systemError = systemError;
+    m_failedFile = file;
     m_ending = TransferReport::Ending::Failed;
+}
+
+void TransferJob::failOnCard(int systemError, const FileItem &file)
+{
+    // The card's own files by name; the folder itself by its colon path.
+    fail(systemError, file == m_run.destinationFolder || file.isNull() ? file.colonPath() : file.name());
 }
 
 TransferReport TransferJob::report() const
@@ -267,9 +335,21 @@ TransferReport TransferJob::report() const
     r.errorCode = m_errorCode;
     r.copiedCount = m_copiedCount;
     r.systemError = m_systemError;
+    r.failedFile = m_failedFile;
+    r.skippedSongs = m_skipped;
     if (m_errorCode > 0)
         r.message = r.countText();
     else if (m_errorCode == kErrFailure)
         r.message = u"転送を中止しました （-"_s + QString::number(-m_errorCode) + u"）"_s;
+    if (m_ending == TransferReport::Ending::Failed) {
+        r.message += u'\n' + causeText(m_systemError);
+        if (!m_failedFile.isEmpty())
+            r.message += u"："_s + m_failedFile;
+    }
+    if (!m_skipped.isEmpty()) {
+        if (r.message.isEmpty())
+            r.message = r.countText();
+        r.message += u"\n読めなかった曲（"_s + QString::number(m_skipped.size()) + u"曲）："_s + m_skipped.join(u"、"_s);
+    }
     return r;
 }

@@ -18,9 +18,7 @@
 
 class SongListModel;
 
-namespace CardFormat {
-class TransferCard;
-}
+#include "core/transfer/TransferCard.h"
 
 /// How a run ended.
 struct TransferReport {
@@ -36,8 +34,14 @@ struct TransferReport {
     int copiedCount = 0;
     /// errno behind a failure or the last failed copy; 0 when there was none.
     int systemError = 0;
-    /// What the progress window shows: "N曲転送しました " or the stop text; empty when
-    /// the window simply closes.
+    /// The file a failure concerns: a card file's name or a source's colon path.
+    QString failedFile;
+    /// Songs that were skipped because they vanished or could not be read, as the list
+    /// names them.
+    QStringList skippedSongs;
+    /// What the progress window shows: "N曲転送しました " or the stop text, a failure's
+    /// cause and file on a line of their own, and the songs skipped; empty when the window
+    /// simply closes.
     QString message;
 
     /// "N曲転送しました " with this run's count, whatever the ending.
@@ -71,9 +75,16 @@ public:
     /// The one copy code that stops the run (errno 103, a source whose connection broke).
     static constexpr int kErrCopyStop = 103;
 
-    /// Copies `source` to `destination` (a new file); 0 or an errno value, leaving no
-    /// partial destination on failure.
-    using CopyFunction = std::function<int(const FileItem &source, const FileItem &destination)>;
+    /// What a copy came to: 0 or an errno value, and whether the source was what failed
+    /// (the song is skipped) rather than the card (the run stops).
+    struct CopyStatus {
+        CopyStatus(int error = 0, bool atSource = false) : error(error), atSource(atSource) {}
+        int error;
+        bool atSource;
+    };
+    /// Copies `source` to `destination` (a new file), leaving no partial destination on
+    /// failure. A plain errno value is a failure on the card's side.
+    using CopyFunction = std::function<CopyStatus(const FileItem &source, const FileItem &destination)>;
     /// Turns a stored colon path into the file it names (default: ColonPathResolver::resolve).
     using SourceResolver = std::function<FileItem(const QString &colonPath)>;
     /// Flushes the destination's file system at the end of a run; 0 or an errno value.
@@ -107,6 +118,8 @@ public:
     void setCopyFunction(CopyFunction copy);
     void setFlushFunction(FlushFunction flush);
     void setSourceResolver(SourceResolver resolver);
+    /// How a management file is written whole (default: CardFormat::writeWholeFile).
+    void setManagementWriteFunction(CardFormat::TransferCard::MgrWriteFunction write) { m_writeMgr = std::move(write); }
     /// The free space asked when the options name no query: the volume table's, whole
     /// megabytes.
     static QString volumeFreeSpace(const QString &volumeName);
@@ -142,8 +155,12 @@ private:
     /// Copies one song to `destination` (its final name) through a scratch copy, patches
     /// and dates it.
     coop::Task<CopyResult> copySong(FileItem source, FileItem destination);
+    /// Before a run that empties the folder: false, and the run failed, when something
+    /// would keep it from going through.
+    bool folderCanBeRefilled();
     void advance(CardFormat::TransferCard &card, int from);
-    void fail(int systemError);
+    void fail(int systemError, const QString &file = {});
+    void failOnCard(int systemError, const FileItem &file);
     bool stopping() const { return stopRequested(); }
     TransferReport report() const;
 
@@ -159,9 +176,12 @@ private:
     int m_nextSongNumber = -1;
     int m_number = -1;
     int m_systemError = 0;
+    QString m_failedFile;
+    QStringList m_skipped;
     TransferReport::Ending m_ending = TransferReport::Ending::Completed;
 
     CopyFunction m_copy;
     FlushFunction m_flush;
     SourceResolver m_resolve;
+    CardFormat::TransferCard::MgrWriteFunction m_writeMgr;
 };

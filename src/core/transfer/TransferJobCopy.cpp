@@ -21,22 +21,16 @@ QString volumeNameOf(const FileItem &item)
     return colon.left(colon.indexOf(u':'));
 }
 
-// A copy that failed for a reason on the card's side fails for every song that would take
-// the same number, so the run stops instead of skipping them all.
-bool cardRefuses(int err, const FileItem &destination)
-{
-    if (err == ENOSPC || err == EDQUOT || err == EROFS || err == EEXIST)
-        return true;
-    const FileItem folder = destination.parent();
-    return !folder.isFolder() || ::access(folder.posixBytes().constData(), W_OK) != 0;
-}
-
 } // namespace
 
 void TransferJob::setCopyFunction(CopyFunction copy)
 {
     if (!copy)
-        copy = [](const FileItem &source, const FileItem &destination) { return source.copyTo(destination); };
+        copy = [](const FileItem &source, const FileItem &destination) {
+            bool atSource = false;
+            const int err = source.copyTo(destination, &atSource);
+            return CopyStatus(err, atSource);
+        };
     m_copy = std::move(copy);
 }
 
@@ -91,17 +85,20 @@ coop::Task<TransferJob::CopyResult> TransferJob::copySong(FileItem source, FileI
     // leaves the card as it was before this song.
     const FileItem scratch = FileItem::fromPosixBytes(destination.posixBytes() + ".tmp");
     if (scratch.exists() && ((scratch.isFolder() && !scratch.isAlias()) || scratch.remove() != 0)) {
-        fail(EEXIST);
+        failOnCard(EEXIST, scratch);
         co_return CopyResult::Broken;
     }
-    const int err = m_copy(source, scratch);
+    const CopyStatus copied = m_copy(source, scratch);
+    const int err = copied.error;
     m_errorCode = err;
     if (err != 0) {
         m_systemError = err;
         if (scratch.exists())
             scratch.remove();
-        if (err != kErrCopyStop && cardRefuses(err, destination)) {
-            fail(err);
+        // A song that cannot be read is skipped; a card that cannot be written fails every
+        // song after it too, and a run that reported them skipped would hide that.
+        if (err != kErrCopyStop && !copied.atSource) {
+            failOnCard(err, destination);
             co_return CopyResult::Broken;
         }
         co_return CopyResult::CopyFailed;
@@ -118,7 +115,7 @@ coop::Task<TransferJob::CopyResult> TransferJob::copySong(FileItem source, FileI
         stepError = CardFormat::renameNoReplace(scratch, destination);
     if (stepError != 0) {
         scratch.remove();
-        fail(stepError);
+        failOnCard(stepError, destination);
         co_return CopyResult::Broken;
     }
     m_lastSongTime = date;

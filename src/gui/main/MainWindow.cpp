@@ -260,9 +260,11 @@ void MainWindow::registerListCommands()
 
 QRect MainWindow::contentGeometry() const
 {
-    // Read from the window rather than the content widget, whose size lags while hidden.
-    const QRect g = geometry();
-    return {g.x(), g.y(), g.width(), g.height() - menuBarHeight()};
+    // The size from the window rather than the content widget, whose size lags while
+    // hidden. The place is the frame's, as setContentGeometry() moves it: the inner top
+    // would put the window lower by the title bar at every start.
+    const QSize inner = size();
+    return {pos(), QSize(inner.width(), inner.height() - menuBarHeight())};
 }
 
 void MainWindow::setContentGeometry(const QRect &r)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/prefs/Preferences.h"
 #include "core/songlist/SessionState.h"
 #include "gui/songlist/RandomUncheckDialog.h"
 #include "gui/songlist/SongInfoWindow.h"
@@ -52,8 +53,8 @@ public:
     ~MainWindow() override;
 
     static constexpr QSize kDesignedSize{277, 294};
-    static constexpr QSize kMinimumSize{276, 287};
-    static constexpr QSize kMaximumSize{950, 850};
+    static constexpr QSize kMinimumSize = preference::kMainWindowMinimumSize;
+    static constexpr QSize kMaximumSize = preference::kMainWindowMaximumSize;
     /// The content's height at the first start, when no preferences say otherwise.
     static constexpr int kFirstStartHeight = 420;
 
@@ -77,8 +78,9 @@ public:
     /// The list progress window while it is shown.
     ListProgressWindow *progressWindow() const;
 
-    /// The place and size the preferences keep: the window's left and top, and the size of
-    /// its content below the menu bar.
+    /// The place and size the preferences keep: the top left of the window's frame (where
+    /// move() puts it), and the size of its content below the menu bar. Saving one and
+    /// restoring it puts the window back where it was.
     QRect contentGeometry() const;
     void setContentGeometry(const QRect &r);
 

@@ -37,7 +37,9 @@ ReplaceOrAddDialog::ReplaceOrAddDialog(QWidget *parent) : QDialog(parent)
         m_buttons[i]->setAutoDefault(false);
         connect(m_buttons[i], &QPushButton::clicked, this, [this, i] { press(i); });
     }
-    m_buttons[ReplaceAll]->setDefault(true);
+    // Enter must not empty the card: the harmless answer is the default, as in every
+    // destructive question.
+    m_buttons[Cancel]->setDefault(true);
 }
 
 QPushButton *ReplaceOrAddDialog::button(int index) const { return index >= 0 && index < 3 ? m_buttons[index] : nullptr; }

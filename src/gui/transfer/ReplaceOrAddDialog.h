@@ -7,7 +7,7 @@ class QProgressBar;
 class QPushButton;
 
 /// Asks whether a transfer adds to the songs on the destination or replaces them all.
-/// Its three buttons form one array: index 0 "キャンセル", 1 "全入替" (the default), 2 "追加".
+/// Its three buttons form one array: index 0 "キャンセル" (the default), 1 "全入替", 2 "追加".
 class ReplaceOrAddDialog final : public QDialog {
     Q_OBJECT
 public:

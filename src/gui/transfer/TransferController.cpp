@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
+
 TransferController::TransferController(QWidget *window, SongListModel *songs, SessionState *session, QObject *parent)
     : QObject(parent), m_window(window), m_songs(songs), m_session(session), m_thread(new TransferJob(this))
 {
@@ -36,9 +38,22 @@ TransferProgressDialog *TransferController::progressWindow() const { return m_pr
 
 ReplaceOrAddDialog *TransferController::confirmationDialog() const { return m_replaceOrAdd; }
 
+bool TransferController::refuseEmptyList()
+{
+    const QList<SongRow> &rows = m_songs->rows();
+    if (std::any_of(rows.begin(), rows.end(), [](const SongRow &row) { return row.checked; }))
+        return false;
+    // Replace mode would empty the card and put nothing back: nothing is asked or opened.
+    Prompts::instance().showMessage(QStringLiteral("転送する曲がありません"), Prompts::Icon::Caution);
+    emit transferButtonShouldEnable();
+    return true;
+}
+
 void TransferController::startTransfer()
 {
     emit popupShouldHide();
+    if (refuseEmptyList())
+        return;
     SessionState &props = *m_session;
     if (props.destinationFolder.isNull()) {
         Prompts &prompts = Prompts::instance();
@@ -89,6 +104,8 @@ void TransferController::runTransfer()
         Prompts::instance().beep();
         return;
     }
+    if (refuseEmptyList())
+        return;
     if (!m_progressDialog) {
         m_progressDialog = new TransferProgressDialog(m_window);
         connect(m_progressDialog, &TransferProgressDialog::stopPressed, m_thread, &TransferJob::requestStop);
@@ -97,10 +114,6 @@ void TransferController::runTransfer()
     m_progressDialog->progressBar()->setMaximum(std::max(m_session->checkedCount, 1));
     m_progressDialog->progressBar()->setValue(0);
     m_progressDialog->show();
-    if (m_songs->rowCount() == 0) {
-        Prompts::instance().beep();
-        return;
-    }
     emit selectionShouldClear();
     // Replace mode empties the destination of songs, scratch copies and management files
     // first, inside the run, yielding after each file.
@@ -121,7 +134,7 @@ void TransferController::onEnded(const TransferReport &report)
     if (report.ending == TransferReport::Ending::UserStopped)
         m_progressDialog->showReport(report.outcomeText());
     else if (report.message.isEmpty())
-        m_progressDialog->close();
+        m_progressDialog->closeAfterRun();
     else
         m_progressDialog->showReport(report.message);
 }

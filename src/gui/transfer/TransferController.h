@@ -33,9 +33,10 @@ public:
     void setAddMode(bool add) { m_addMode = add; }
 
     /// Makes sure there is a destination, then transfers at once (add mode) or asks first.
+    /// A list with no checked song is refused with a message before anything is asked.
     void startTransfer();
     /// Opens the progress window and starts the transfer thread (deleting the destination's
-    /// songs and management files first in replace mode).
+    /// songs and management files first in replace mode); refuses a list with no checked song.
     void runTransfer();
 
 signals:
@@ -58,6 +59,8 @@ signals:
     void outcomeReady(const QString &text);
 
 private:
+    /// Shows why and returns true when no row is checked.
+    bool refuseEmptyList();
     void onChosen(int choice);
     void onEnded(const TransferReport &report);
 

@@ -31,15 +31,22 @@ TransferProgressDialog::TransferProgressDialog(QWidget *parent) : QWidget(parent
     m_button->setObjectName(QStringLiteral("button"));
     m_button->setGeometry(260, 76, 80, 24);
     connect(m_button, &QPushButton::clicked, this, [this] {
-        if (m_reported) {
+        if (m_reported)
             close();
-            return;
-        }
-        // The song being copied finishes first; the run's report then says what went.
-        emit stopPressed();
-        m_message->setText(QStringLiteral("転送を中止しています..."));
-        m_button->setEnabled(false);
+        else
+            askToStop();
     });
+}
+
+void TransferProgressDialog::askToStop()
+{
+    if (m_stopAsked)
+        return;
+    m_stopAsked = true;
+    // The song being copied finishes first; the run's report then says what went.
+    emit stopPressed();
+    m_message->setText(QStringLiteral("転送を中止しています..."));
+    m_button->setEnabled(false);
 }
 
 void TransferProgressDialog::showReport(const QString &text)
@@ -53,8 +60,20 @@ void TransferProgressDialog::showReport(const QString &text)
     m_reported = true;
 }
 
+void TransferProgressDialog::closeAfterRun()
+{
+    m_runOver = true;
+    close();
+}
+
 void TransferProgressDialog::closeEvent(QCloseEvent *event)
 {
+    if (!m_reported && !m_runOver) {
+        // Closing while a run goes is "中止": without this window its report would be lost.
+        event->ignore();
+        askToStop();
+        return;
+    }
     emit closed();
     QWidget::closeEvent(event);
 }

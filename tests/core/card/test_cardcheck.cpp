@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using namespace CardFormat;
 
@@ -63,6 +65,25 @@ void TestCardCheck::findings_data()
         << u"add SD_F_100.MGR"_s << QStringList{u"SD_F_100.MGR: management file number out of range"_s};
     QTest::newRow("partial copy") << u"add SDS_0002.3G2.tmp"_s
                                   << QStringList{u"SDS_0002.3G2.tmp: partial copy left behind"_s};
+    // Byte offset in the file, then the bytes put there.
+    QTest::newRow("header field of another program")
+        << u"poke 11 01"_s << QStringList{u"SD_F_000.MGR: header differs from the one this program writes"_s};
+    QTest::newRow("fixed bytes of a used slot")
+        << u"poke 139 12"_s << QStringList{u"SD_F_000.MGR: slot 1 has wrong fixed bytes"_s};
+    QTest::newRow("ja-JP of a used slot")
+        << u"poke 140 6B"_s << QStringList{u"SD_F_000.MGR: slot 1 has wrong fixed bytes"_s};
+    QTest::newRow("length byte above 40")
+        << u"poke 151 29"_s << QStringList{u"SD_F_000.MGR: slot 1 title length 41, at most 40"_s};
+    QTest::newRow("a lead byte without its trail byte")
+        << u"poke 151 05"_s << QStringList{u"SD_F_000.MGR: slot 1 title is not valid Shift_JIS"_s};
+    QTest::newRow("a byte no character starts with")
+        << u"poke 56 FD"_s << QStringList{u"SD_F_000.MGR: slot 0 title is not valid Shift_JIS"_s};
+    QTest::newRow("stray bytes in a blank slot")
+        << u"poke 231 01"_s << QStringList{u"SD_F_000.MGR: slot 2 has wrong fixed bytes"_s};
+    QTest::newRow("a FIFO for a management file is reported, not waited for")
+        << u"fifo SD_F_001.MGR"_s << QStringList{u"SD_F_001.MGR: cannot be read (Invalid argument)"_s};
+    QTest::newRow("a scratch management file left behind")
+        << u"add SD_F_000.MGR.tmp"_s << QStringList{u"SD_F_000.MGR.tmp: partial copy left behind"_s};
 }
 
 void TestCardCheck::findings()
@@ -83,6 +104,13 @@ void TestCardCheck::findings()
         QFile f(dir + u"/SD_F_000.MGR"_s);
         QVERIFY(f.open(QIODevice::ReadWrite));
         f.write("XNTM");
+    } else if (change.startsWith(u"poke "_s)) {
+        QFile f(dir + u"/SD_F_000.MGR"_s);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.seek(change.section(u' ', 1, 1).toInt()));
+        QVERIFY(f.write(QByteArray::fromHex(change.section(u' ', 2).toLatin1())) > 0);
+    } else if (change.startsWith(u"fifo "_s)) {
+        QCOMPARE(::mkfifo(QFile::encodeName(dir + u'/' + arg).constData(), 0644), 0);
     } else if (change == u"renumber"_s) {
         QFile f(dir + u"/SD_F_000.MGR"_s);
         QVERIFY(f.open(QIODevice::ReadWrite));

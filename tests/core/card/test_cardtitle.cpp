@@ -71,6 +71,8 @@ private slots:
                                                   << u"Song／Disc"_s;
         QTest::newRow("letter leaves out") << u"1a2"_s << songBandDisc << u"Song／Disc"_s;
         QTest::newRow("single digit") << u"1"_s << songBandDisc << u"Song"_s;
+        QTest::newRow("line breaks and TABs are left out")
+            << u"123"_s << texts(u"So\r\nng"_s, u"Ba\tnd"_s, u"Di\u0007sc\n"_s) << u"Song／Band／Disc"_s;
     }
     void composition()
     {

@@ -258,6 +258,38 @@ private slots:
         QCOMPARE(m_dest->destinationText(), u"転送先が指定されていません"_s);
     }
 
+    void refreshAfterARunKeepsTheChosenDestination_data()
+    {
+        QTest::addColumn<bool>("chosen");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("a folder chosen") << true << u"転送先  HD:Out:"_s;
+        QTest::newRow("the chooser cancelled") << false << u"転送先が指定されていません"_s;
+    }
+
+    void refreshAfterARunKeepsTheChosenDestination()
+    {
+        QFETCH(bool, chosen);
+        QFETCH(QString, label);
+        makeCard();
+        QVERIFY(QDir().mkpath(m_volumes + u"/HD/Out"_s));
+        setVolumeInfo(u"50,100,true"_s);
+        m_dest->searchCard();
+        m_props.destinationSizeKB = 1500;
+        if (chosen)
+            m_prompts->folders << m_volumes + u"/HD/Out"_s;
+        m_dest->cardBoxClicked(false);
+        const FileItem destination = m_props.destinationFolder;
+
+        // A run ended: the room is shown anew, and the label still names where the next
+        // transfer goes.
+        setVolumeInfo(u"40,100,true"_s);
+        m_dest->showCapacity();
+        QCOMPARE(m_props.destinationFolder, destination);
+        QCOMPARE(m_dest->destinationText(), label);
+        if (chosen)
+            QCOMPARE(m_dest->capacityText(), u"利用転送可能領域 > 41.50 MB (1.50 MB 在 + 40.00 MB 空き)"_s);
+    }
+
     void menuCommandKeepsTheBoxAndTheLabelShown()
     {
         makeCard();

@@ -69,6 +69,8 @@ private slots:
 
     void roundTrip_data();
     void roundTrip();
+    void namesNotUtf8RoundTrip_data();
+    void namesNotUtf8RoundTrip();
     void refusedPaths_data();
     void refusedPaths();
     void refusedChildNames_data();
@@ -173,6 +175,66 @@ void TestPaths::roundTrip()
     }
 }
 
+void TestPaths::namesNotUtf8RoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("name"); // on disk, in the folder Card/bytes
+    QTest::addColumn<QByteArray>("other"); // a neighbour that must keep its own colon path
+    QTest::addColumn<QString>("colonName");
+    const auto escaped = [](uchar byte) { return QString(QChar(char16_t(0xDC00 + byte))); };
+
+    QTest::newRow("Latin-1 è beside é") << QByteArray("caf\xe8.m4a") << QByteArray("caf\xe9.m4a")
+                                        << u"caf"_s + escaped(0xe8) + u".m4a"_s;
+    QTest::newRow("lone continuation byte") << QByteArray("\x80song.m4a") << QByteArray("\x81song.m4a")
+                                            << escaped(0x80) + u"song.m4a"_s;
+    QTest::newRow("overlong slash") << QByteArray("a\xc0\xaf.m4a") << QByteArray("a\xc0\xae.m4a")
+                                    << u"a"_s + escaped(0xc0) + escaped(0xaf) + u".m4a"_s;
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80.m4a") << QByteArray("\xef\xbf\xbd.m4a")
+                                       << escaped(0xed) + escaped(0xa0) + escaped(0x80) + u".m4a"_s;
+    QTest::newRow("cut sequence after 日本") << QByteArray("日本\xe8\xaa") << QByteArray("日本語")
+                                        << u"日本"_s + escaped(0xe8) + escaped(0xaa);
+    QTest::newRow("colon beside a stray byte") << QByteArray("AC:DC \xff.m4a") << QByteArray("AC:DC \xfe.m4a")
+                                               << u"AC/DC "_s + escaped(0xff) + u".m4a"_s;
+}
+
+// Names that are not UTF-8 keep apart and come back byte for byte: two songs that differ
+// in one such byte are two songs, not one song twice.
+void TestPaths::namesNotUtf8RoundTrip()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, other);
+    QFETCH(QString, colonName);
+    const QByteArray folder = QFile::encodeName(vol(u"Card/bytes/"_s)) + QTest::currentDataTag();
+    QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
+    for (const QByteArray &n : {name, other}) {
+        const int fd = ::open((folder + '/' + n).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY2(fd >= 0, n.constData());
+        QCOMPARE(::write(fd, n.constData(), size_t(n.size())), ssize_t(n.size()));
+        ::close(fd);
+    }
+
+    const FileItem item = FileItem::fromPosixBytes(folder + '/' + name);
+    const FileItem neighbour = FileItem::fromPosixBytes(folder + '/' + other);
+    const QString colon = item.colonPath();
+    QCOMPARE(item.name(), colonName);
+    QVERIFY(colon.endsWith(u':' + colonName));
+    QVERIFY(colon != neighbour.colonPath());
+    QCOMPARE(ColonPath::nameToDisk(colonName), name);
+    QCOMPARE(ColonPath::nameFromDisk(name), colonName);
+
+    // Back from the colon path, from the name in its folder and among the folder's entries.
+    const FileItem back = FileItem::fromColonPath(colon);
+    QCOMPARE(back.posixBytes(), folder + '/' + name);
+    QCOMPARE(back.colonPath(), colon);
+    QCOMPARE(FileItem::fromColonPath(neighbour.colonPath()).posixBytes(), folder + '/' + other);
+    QCOMPARE(item.parent().child(colonName), item);
+    QVERIFY(item.parent().entries().contains(item));
+    QFile f;
+    const int fd = ::open(back.posixBytes().constData(), O_RDONLY);
+    QVERIFY(fd >= 0);
+    QVERIFY(f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    QCOMPARE(f.readAll(), name);
+}
+
 void TestPaths::refusedPaths_data()
 {
     QTest::addColumn<QString>("colon");
@@ -203,6 +265,10 @@ void TestPaths::refusedChildNames_data()
     QTest::newRow("dot dot") << u".."_s;
     QTest::newRow("colon") << u"a:b"_s;
     QTest::newRow("colon up") << u"..:etc"_s;
+    // Stand-ins that no name on disk reads as: they would give back another name.
+    QTest::newRow("valid UTF-8 spelled as escaped bytes") << u"caf"_s + QChar(0xDCC3) + QChar(0xDCA9);
+    QTest::newRow("lone high surrogate") << u"caf"_s + QChar(0xD800);
+    QTest::newRow("low surrogate below the escapes") << u"caf"_s + QChar(0xDC41);
 }
 
 void TestPaths::refusedChildNames()

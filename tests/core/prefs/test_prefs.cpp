@@ -272,13 +272,24 @@ void TestPrefs::mainWindowClamp_data()
         << QStringList{u"100"_s, u"700"_s, u"800"_s, u"600"_s} << kScreen
         << QRect(100, 1080 - 5 - 600, 800, 600);
     QTest::newRow("wider and taller than the screen")
-        << QStringList{u"100"_s, u"80"_s, u"1000"_s, u"800"_s} << QSize(800, 600)
-        << QRect(-207, -205, 1000, 800);
-    // The right edge must not wrap around to a small number and pass the test.
+        << QStringList{u"100"_s, u"80"_s, u"900"_s, u"800"_s} << QSize(800, 600)
+        << QRect(-107, -205, 900, 800);
+    // Sizes are held to the window's range before placing: a huge one would put the
+    // window off screen, and its right edge must not wrap around either.
     QTest::newRow("width beyond 32 bits")
         << QStringList{u"100"_s, u"80"_s, u"99999999999"_s, u"600"_s} << kScreen
-        << QRect(1913 - std::numeric_limits<int>::max(), 80, std::numeric_limits<int>::max(),
-                 600);
+        << QRect(100, 80, 950, 600);
+    QTest::newRow("width below 32 bits")
+        << QStringList{u"100"_s, u"80"_s, u"-99999999999"_s, u"600"_s} << kScreen
+        << QRect(100, 80, 276, 600);
+    QTest::newRow("negative size")
+        << QStringList{u"100"_s, u"80"_s, u"-500"_s, u"-400"_s} << kScreen
+        << QRect(100, 80, 276, 287);
+    QTest::newRow("zero size") << QStringList{u"1800"_s, u"80"_s, u"0"_s, u"0"_s} << kScreen
+                               << QRect(1920 - 7 - 276, 80, 276, 287);
+    QTest::newRow("too large, near the bottom right")
+        << QStringList{u"1500"_s, u"900"_s, u"5000"_s, u"4000"_s} << kScreen
+        << QRect(1920 - 7 - 950, 1080 - 5 - 850, 950, 850);
 }
 
 void TestPrefs::mainWindowClamp()

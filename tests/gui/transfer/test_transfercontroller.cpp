@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 using namespace transfertest;
@@ -26,9 +27,11 @@ private slots:
     void addModeSkipsTheDialog();
     void replaceAllDeletesOnlyCardFiles();
     void addButtonKeepsAddMode();
-    void emptyListBeepsAndKeepsWindow();
+    void emptyListIsRefused_data();
+    void emptyListIsRefused();
     void secondStartWhileRunningBeeps();
     void stopButtonEndsBetweenSongs();
+    void closingProgressStopsAndKeepsReport();
 
 private:
     void makeControl();
@@ -172,14 +175,46 @@ void TestTransferControl::addButtonKeepsAddMode()
     QCOMPARE(readAll(m_volumes.cardFile(songName(1))), QByteArray("song0"));
 }
 
-void TestTransferControl::emptyListBeepsAndKeepsWindow()
+void TestTransferControl::emptyListIsRefused_data()
 {
-    m_songs->clear();
-    m_add->setChecked(true);
+    QTest::addColumn<bool>("rowsLeft");
+    QTest::addColumn<bool>("addMode");
+    QTest::newRow("empty list, replace") << false << false;
+    QTest::newRow("empty list, add") << false << true;
+    QTest::newRow("nothing checked, replace") << true << false;
+    QTest::newRow("nothing checked, add") << true << true;
+}
+
+void TestTransferControl::emptyListIsRefused()
+{
+    QFETCH(bool, rowsLeft);
+    QFETCH(bool, addMode);
+    QVERIFY(writeAll(m_volumes.cardFile(songName(7)), "old"));
+    QVERIFY(writeAll(m_volumes.cardFile(mgrName(0)), mgrWith(0, {{7, "old"}})));
+    const Snapshot before = snapshot(m_volumes.card());
+    if (rowsLeft) {
+        for (int r = 0; r < m_songs->rowCount(); ++r)
+            m_songs->setChecked(r, false);
+    } else {
+        m_songs->clear();
+    }
+    m_props.checkedCount = 0;
+    m_add->setChecked(addMode);
+    m_button->setEnabled(false);
     m_control->startTransfer();
-    QCOMPARE(prompts()->beeps(), 1);
-    QVERIFY(m_control->progressWindow() && m_control->progressWindow()->isVisible());
+    // Said in a message; no question, no progress window, no run, the card untouched.
+    QCOMPARE(prompts()->texts(), QStringList{u"転送する曲がありません"_s});
+    QVERIFY(!m_control->confirmationDialog());
+    QVERIFY(!m_control->progressWindow());
     QVERIFY(!m_control->transferJob()->isRunning());
+    QVERIFY(m_button->isEnabled());
+    // Called straight, as after a confirmation, it refuses the same way.
+    m_control->runTransfer();
+    QVERIFY(!m_control->progressWindow());
+    QVERIFY(!m_control->transferJob()->isRunning());
+    QCOMPARE(prompts()->texts().size(), 2);
+    QCoreApplication::processEvents();
+    QCOMPARE(snapshot(m_volumes.card()).bytes, before.bytes);
 }
 
 void TestTransferControl::secondStartWhileRunningBeeps()
@@ -218,6 +253,32 @@ void TestTransferControl::stopButtonEndsBetweenSongs()
     QVERIFY(w->button()->isEnabled());
     QTest::mouseClick(w->button(), Qt::LeftButton);
     QTRY_VERIFY(!m_control->progressWindow());
+}
+
+void TestTransferControl::closingProgressStopsAndKeepsReport()
+{
+    m_add->setChecked(true);
+    TransferJob *thread = m_control->transferJob();
+    // The first copy closes the window from its title bar: that is "中止", and the window
+    // stays to say what went.
+    thread->setCopyFunction([this](const FileItem &from, const FileItem &to) {
+        if (TransferProgressDialog *w = m_control->progressWindow())
+            w->windowHandle()->close();
+        return from.copyTo(to);
+    });
+    QSignalSpy finished(thread, &coop::Thread::finished);
+    m_button->setEnabled(false);
+    m_control->startTransfer();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(QFile::exists(m_volumes.cardFile(songName(0))));
+    QVERIFY(!QFile::exists(m_volumes.cardFile(songName(1))));
+    TransferProgressDialog *w = m_control->progressWindow();
+    QVERIFY(w && w->isVisible());
+    QCOMPARE(w->message()->text(), u"1曲転送後に中止しました"_s);
+    QVERIFY(!m_button->isEnabled());
+    w->windowHandle()->close();
+    QTRY_VERIFY(!m_control->progressWindow());
+    QVERIFY(m_button->isEnabled());
 }
 
 QTEST_MAIN(TestTransferControl)

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +19,7 @@ private slots:
     void deletingLocksTheDialog();
     void progressButtonStopsAndCloses_data();
     void progressButtonStopsAndCloses();
+    void progressClosesQuietlyAfterARunWithoutReport();
 };
 
 void TestTransferDialogs::confirmationButtons_data()
@@ -28,6 +30,7 @@ void TestTransferDialogs::confirmationButtons_data()
     QTest::newRow("全入替") << int(ReplaceOrAddDialog::ReplaceAll) << true;
     QTest::newRow("追加") << int(ReplaceOrAddDialog::Add) << false;
     QTest::newRow("Escape is キャンセル") << -1 << false;
+    QTest::newRow("Enter is キャンセル") << -2 << false;
 }
 
 void TestTransferDialogs::confirmationButtons()
@@ -39,7 +42,9 @@ void TestTransferDialogs::confirmationButtons()
     QCOMPARE(w->button(0)->text(), u"キャンセル"_s);
     QCOMPARE(w->button(1)->text(), u"全入替"_s);
     QCOMPARE(w->button(2)->text(), u"追加"_s);
-    QVERIFY(w->button(ReplaceOrAddDialog::ReplaceAll)->isDefault());
+    // Enter must not replace the whole card.
+    QVERIFY(w->button(ReplaceOrAddDialog::Cancel)->isDefault());
+    QVERIFY(!w->button(ReplaceOrAddDialog::ReplaceAll)->isDefault());
     // Left to right: キャンセル, 追加, 全入替.
     QVERIFY(w->button(0)->x() < w->button(2)->x());
     QVERIFY(w->button(2)->x() < w->button(1)->x());
@@ -52,8 +57,10 @@ void TestTransferDialogs::confirmationButtons()
     });
     QSignalSpy chosen(w.data(), &ReplaceOrAddDialog::chosen);
     QSignalSpy closed(w.data(), &ReplaceOrAddDialog::closed);
-    if (index < 0)
+    if (index == -1)
         QTest::keyClick(w, Qt::Key_Escape);
+    else if (index == -2)
+        QTest::keyClick(w, Qt::Key_Return);
     else
         QTest::mouseClick(w->button(index), Qt::LeftButton);
     QCOMPARE(chosen.count(), 1);
@@ -82,13 +89,24 @@ void TestTransferDialogs::deletingLocksTheDialog()
 void TestTransferDialogs::progressButtonStopsAndCloses_data()
 {
     QTest::addColumn<bool>("afterReport");
-    QTest::newRow("during the run") << false;
-    QTest::newRow("after a report") << true;
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("during the run") << false << false;
+    QTest::newRow("after a report") << true << false;
+    QTest::newRow("close box during the run") << false << true;
+    QTest::newRow("close box after a report") << true << true;
 }
 
 void TestTransferDialogs::progressButtonStopsAndCloses()
 {
     QFETCH(bool, afterReport);
+    QFETCH(bool, closeBox);
+    // The title bar's close box reaches the window as the window system's close request.
+    const auto press = [closeBox](TransferProgressDialog *w) {
+        if (closeBox)
+            w->windowHandle()->close();
+        else
+            QTest::mouseClick(w->button(), Qt::LeftButton);
+    };
     QPointer<TransferProgressDialog> w = new TransferProgressDialog;
     w->show();
     QCOMPARE(w->message()->text(), u"曲ファイルを指定フォルダに転送しています"_s);
@@ -105,7 +123,7 @@ void TestTransferDialogs::progressButtonStopsAndCloses()
     }
     QSignalSpy stop(w.data(), &TransferProgressDialog::stopPressed);
     QSignalSpy closed(w.data(), &TransferProgressDialog::closed);
-    QTest::mouseClick(w->button(), Qt::LeftButton);
+    press(w);
     if (afterReport) {
         // "OK" only closes: the run is over.
         QCOMPARE(stop.count(), 0);
@@ -119,10 +137,26 @@ void TestTransferDialogs::progressButtonStopsAndCloses()
     QVERIFY(w && w->isVisible());
     QVERIFY(!w->button()->isEnabled());
     QCOMPARE(w->message()->text(), u"転送を中止しています..."_s);
+    // Asking again while the run winds down asks nothing more.
+    w->windowHandle()->close();
+    QCOMPARE(stop.count(), 1);
+    QVERIFY(w && w->isVisible());
     w->showReport(u"4曲転送後に中止しました"_s);
     QVERIFY(w->button()->isEnabled());
-    QTest::mouseClick(w->button(), Qt::LeftButton);
+    press(w);
     QCOMPARE(stop.count(), 1);
+    QCOMPARE(closed.count(), 1);
+    QTRY_VERIFY(!w);
+}
+
+void TestTransferDialogs::progressClosesQuietlyAfterARunWithoutReport()
+{
+    QPointer<TransferProgressDialog> w = new TransferProgressDialog;
+    w->show();
+    QSignalSpy stop(w.data(), &TransferProgressDialog::stopPressed);
+    QSignalSpy closed(w.data(), &TransferProgressDialog::closed);
+    w->closeAfterRun();
+    QCOMPARE(stop.count(), 0);
     QCOMPARE(closed.count(), 1);
     QTRY_VERIFY(!w);
 }
