@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and running Songkite need.
 # Quiet and quick when everything is already there; uses sudo only when not root.
+# --sanitizers adds what `make fuzz` and `make asan` need on top (clang, libFuzzer and the
+# sanitizer run-times); `make test` does without them.
 set -euo pipefail
 
 packages=(
@@ -18,6 +20,16 @@ packages=(
   # The packaging test validates the desktop entry and the AppStream metainfo.
   desktop-file-utils appstream
 )
+
+if [ "${1:-}" = "--sanitizers" ]; then
+  packages+=(
+    # GCC's address and undefined-behaviour sanitizer run-times (`make asan`).
+    libasan8 libubsan1
+    # clang with libFuzzer and its sanitizer run-times (`make fuzz`); llvm-symbolizer
+    # turns a finding's addresses into source lines.
+    clang clang-14 libclang-rt-14-dev llvm-14
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

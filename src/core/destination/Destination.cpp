@@ -8,18 +8,25 @@
 #include "core/prefs/RecentFolders.h"
 #include "core/songlist/SessionState.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// Far beyond any disk (an exabyte), yet small enough that sums and the label's rounding
+// of these figures cannot overflow.
+constexpr double kMostThousandths = 1e15;
+
 // Megabytes read from an answer, in thousandths, truncated. The small nudge keeps a
-// decimal such as 2.3 (2299.9999... in binary) at 2300.
+// decimal such as 2.3 (2299.9999... in binary) at 2300. A script may answer any digits:
+// the figure is held to the range before it becomes an integer.
 qint64 thousandths(const QString &field)
 {
     const double mb = NumberText::readsAs(field);
-    return qint64(std::trunc(mb * 1000.0 + (mb >= 0 ? 1e-6 : -1e-6)));
+    const double value = std::trunc(mb * 1000.0 + (mb >= 0 ? 1e-6 : -1e-6));
+    return qint64(std::clamp(value, -kMostThousandths, kMostThousandths));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 
 namespace ColonPath {
 
@@ -35,6 +36,14 @@ qsizetype sequenceLength(uchar lead)
     return 0;
 }
 
+// UTF-8 as text, a leading U+FEFF included: QString::fromUtf8 drops it as a byte-order
+// mark, and a name that starts with one would lose it.
+QString fromUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
 bool holdsLoneSurrogate(QStringView text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -55,7 +64,7 @@ QString nameToPosix(QStringView colonName) { return swapSeparators(colonName); }
 QString nameFromDisk(QByteArrayView posixName)
 {
     if (posixName.isValidUtf8())
-        return nameToColon(QString::fromUtf8(posixName));
+        return nameToColon(fromUtf8(posixName));
     QString text;
     text.reserve(posixName.size());
     qsizetype i = 0;
@@ -72,7 +81,7 @@ QString nameFromDisk(QByteArrayView posixName)
         if (length > 0 && i + length <= posixName.size()) {
             const QByteArrayView sequence = posixName.sliced(i, length);
             if (sequence.isValidUtf8()) {
-                text += QString::fromUtf8(sequence);
+                text += fromUtf8(sequence);
                 i += length;
                 continue;
             }

@@ -154,8 +154,9 @@ void resetToInitial()
 
 QRect placeMainWindow(QRect saved, QSize screen)
 {
-    const int width = allowedWidth(saved.width());
-    const int height = allowedHeight(saved.height());
+    // From the corners in 64 bits: QRect::width() wraps when they lie far apart.
+    const int width = allowedWidth(qint64(saved.right()) - saved.left() + 1);
+    const int height = allowedHeight(qint64(saved.bottom()) - saved.top() + 1);
     const Place p = clampToScreen(saved.x(), saved.y(), width, height, screen);
     return QRect(p.left, p.top, width, height);
 }

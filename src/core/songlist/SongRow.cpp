@@ -3,6 +3,7 @@
 #include "core/platform/NumberText.h"
 
 #include <cmath>
+#include <limits>
 
 namespace SongSize {
 
@@ -13,12 +14,24 @@ QString formatKB(qint64 bytes)
 
 QString formatWholeKB(qint64 kb)
 {
-    QString digits = QString::number(kb < 0 ? -kb : kb);
+    // The magnitude in unsigned arithmetic: the smallest qint64 has no positive twin.
+    QString digits = QString::number(kb < 0 ? 0 - quint64(kb) : quint64(kb));
     for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
         digits.insert(i, QLatin1Char(','));
     if (kb < 0)
         digits.prepend(QLatin1Char('-'));
     return digits + QStringLiteral(" KB ");
+}
+
+qint64 roundedKB(double kb)
+{
+    if (std::isnan(kb))
+        return 0;
+    if (kb >= 9.2e18)
+        return std::numeric_limits<qint64>::max();
+    if (kb <= -9.2e18)
+        return -std::numeric_limits<qint64>::max();
+    return std::llround(kb);
 }
 
 double readCell(const QString &cell) { return NumberText::sizeCellValue(cell); }

@@ -30,6 +30,9 @@ namespace SongSize {
 QString formatKB(qint64 bytes);
 /// A whole number of kilobytes grouped with ",", followed by " KB ".
 QString formatWholeKB(qint64 kb);
+/// A size read from a list, in kilobytes, rounded half away from zero; a number beyond the
+/// 64-bit range (a list may hold any digits) is held to it.
+qint64 roundedKB(double kb);
 /// The rule every reader of cell 4 uses: "KB ", "," and blanks removed, leading number read.
 double readCell(const QString &cell);
 

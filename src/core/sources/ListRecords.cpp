@@ -35,7 +35,7 @@ std::optional<SongRow> exportRow(const QStringList &f, int number, const QString
     if (song.isNull() || !song.exists() || song.isFolder() || !song.name().endsWith(u".m4a"_s, Qt::CaseInsensitive))
         return std::nullopt;
     SongRow row = rowOf(f, number, source);
-    row.cells[SongRow::Size] = SongSize::formatWholeKB(std::llround(NumberText::readsAs(f[6]) / 1000.0));
+    row.cells[SongRow::Size] = SongSize::formatWholeKB(SongSize::roundedKB(NumberText::readsAs(f[6]) / 1000.0));
     row.checked = true;
     return row;
 }
@@ -48,7 +48,7 @@ std::optional<SongRow> ownRow(const QStringList &f, int number, const QString &s
     const QString lastName = f[24].mid(f[24].lastIndexOf(u':') + 1);
     const bool there = !song.isNull() && song.exists() && !song.isFolder() && song.name() == lastName;
     SongRow row = rowOf(f, number, source);
-    row.cells[SongRow::Size] = SongSize::formatWholeKB(std::llround(NumberText::readsAs(f[6])));
+    row.cells[SongRow::Size] = SongSize::formatWholeKB(SongSize::roundedKB(NumberText::readsAs(f[6])));
     row.checked = f[2] == u"1"_s && there;
     return row;
 }

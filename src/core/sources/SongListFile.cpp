@@ -132,7 +132,7 @@ coop::Task<> DefaultListLoader::run()
         row.cells[SongRow::Title] = collected.cell(i, 0);
         row.cells[SongRow::Artist] = u' ' + collected.cell(i, 1);
         row.cells[SongRow::Album] = u' ' + collected.cell(i, 2);
-        row.cells[SongRow::Size] = SongSize::formatWholeKB(std::llround(NumberText::readsAs(collected.cell(i, 3))));
+        row.cells[SongRow::Size] = SongSize::formatWholeKB(SongSize::roundedKB(NumberText::readsAs(collected.cell(i, 3))));
         row.cells[SongRow::Path] = collected.cell(i, 4);
         row.cells[SongRow::Source] = SongListFile::kDefaultSource;
         row.checked = collected.cell(i, 6) == u"1"_s && exists;

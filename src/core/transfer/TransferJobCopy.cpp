@@ -76,7 +76,8 @@ coop::Task<TransferJob::CopyResult> TransferJob::copySong(FileItem source, FileI
     if (m_run.keepFreeMB > 0) {
         const qint64 freeMB = NumberText::readsAsInteger(m_run.freeSpace(volumeNameOf(destination)));
         const qint64 songMB = source.size() / kMegabyte;
-        if (freeMB - m_run.keepFreeMB < songMB)
+        // Added rather than subtracted: a script may answer the smallest 64-bit number.
+        if (freeMB < songMB + m_run.keepFreeMB)
             co_return CopyResult::NoRoom;
         co_await coop::yield();
     }

@@ -150,6 +150,11 @@ private slots:
         QTest::newRow("no numbers") << u"abc,def,true"_s << false << qint64(0) << qint64(0) << true;
         QTest::newRow("two fields keep ejectable") << u"5,6"_s << true << qint64(5000) << qint64(6000) << true;
         QTest::newRow("empty answer") << QString() << false << qint64(0) << qint64(0) << false;
+        // A script may answer any digits: the figures stay at an exabyte, never wrapped.
+        QTest::newRow("figures beyond 64 bits") << u"99999999999999999999999,-99999999999999999999999"_s << false
+                                                << qint64(1000000000000000) << qint64(-1000000000000000) << false;
+        QTest::newRow("figures beyond any double") << u"1"_s + QString(400, u'0') + u",1"_s << false
+                                                   << qint64(1000000000000000) << qint64(1000) << false;
         QTest::newRow("only the exact word") << u"1,2,truely"_s << false << qint64(1000) << qint64(2000) << false;
     }
     void volumeInfoAnswers()

@@ -192,6 +192,9 @@ void TestPaths::namesNotUtf8RoundTrip_data()
                                        << escaped(0xed) + escaped(0xa0) + escaped(0x80) + u".m4a"_s;
     QTest::newRow("cut sequence after 日本") << QByteArray("日本\xe8\xaa") << QByteArray("日本語")
                                         << u"日本"_s + escaped(0xe8) + escaped(0xaa);
+    // Valid UTF-8 whose first character reads like a byte-order mark keeps it.
+    QTest::newRow("byte-order mark first") << QByteArray("\xef\xbb\xbfsong.m4a") << QByteArray("song.m4a")
+                                           << u"\ufeffsong.m4a"_s;
     QTest::newRow("colon beside a stray byte") << QByteArray("AC:DC \xff.m4a") << QByteArray("AC:DC \xfe.m4a")
                                                << u"AC/DC "_s + escaped(0xff) + u".m4a"_s;
 }

@@ -73,6 +73,8 @@ private slots:
     void textWhereNumberBelongs();
     void mainWindowClamp_data();
     void mainWindowClamp();
+    void mainWindowFarCorners_data();
+    void mainWindowFarCorners();
     void compactWindowClamp_data();
     void compactWindowClamp();
     void addCheckBox_data();
@@ -305,6 +307,26 @@ void TestPrefs::mainWindowClamp()
                                                    saved[2].toInt(), saved[3].toInt()),
                                              screen),
                  placed);
+}
+
+void TestPrefs::mainWindowFarCorners_data()
+{
+    // A QRect can hold corners whose distance no int holds; its width() would overflow.
+    constexpr int least = std::numeric_limits<int>::min();
+    constexpr int most = std::numeric_limits<int>::max();
+    QTest::addColumn<QRect>("saved");
+    QTest::addColumn<QRect>("placed");
+    QTest::newRow("corners at both ends") << QRect(QPoint(least, least), QPoint(most, most))
+                                          << QRect(5, 45, 950, 850);
+    QTest::newRow("corners the wrong way round") << QRect(QPoint(most, most), QPoint(least, least))
+                                                 << QRect(1920 - 7 - 276, 1080 - 5 - 287, 276, 287);
+}
+
+void TestPrefs::mainWindowFarCorners()
+{
+    QFETCH(QRect, saved);
+    QFETCH(QRect, placed);
+    QCOMPARE(preference::placeMainWindow(saved, kScreen), placed);
 }
 
 void TestPrefs::compactWindowClamp_data()

@@ -53,6 +53,11 @@ private slots:
                                                        << true << false << u"1 KB "_s;
         QTest::newRow("marked, path in another letter case") << record(u"Intro"_s, u"1"_s, u"1"_s, u"Music:Album:SONG.m4a"_s)
                                                          << true << false << u"1 KB "_s;
+        // A hand-edited size beyond any file must not wrap to a negative count.
+        QTest::newRow("size beyond 64 bits") << record(u"Intro"_s, u"1"_s, u"99999999999999999999999"_s, u"Music:Album:song.m4a"_s)
+                                             << true << true << u"9,223,372,036,854,775,807 KB "_s;
+        QTest::newRow("negative size beyond 64 bits") << record(u"Intro"_s, u"0"_s, u"-99999999999999999999999"_s, u"Music:Album:song.m4a"_s)
+                                                      << true << false << u"-9,223,372,036,854,775,807 KB "_s;
         QTest::newRow("no title: skipped") << record(QString(), u"1"_s, u"1"_s, u"Music:Album:song.m4a"_s)
                                            << false << false << QString();
         QTest::newRow("24 fields: skipped") << record(u"Intro"_s, u"1"_s, u"1"_s, u"Music:Album:song.m4a"_s).mid(1)
@@ -81,6 +86,8 @@ private slots:
                                                << true << u"9 KB "_s;
         QTest::newRow("large") << record(u"Intro"_s, QString(), u"4567890"_s, u"Music:Album:song.m4a"_s)
                                << true << u"4,568 KB "_s;
+        QTest::newRow("size beyond 64 bits") << record(u"Intro"_s, QString(), u"1"_s + QString(400, u'0'), u"Music:Album:song.m4a"_s)
+                                             << true << u"9,223,372,036,854,775,807 KB "_s;
         QTest::newRow("missing file") << record(u"Intro"_s, QString(), u"1"_s, u"Music:Album:gone.m4a"_s) << false << QString();
         QTest::newRow("not a song") << record(u"Intro"_s, QString(), u"1"_s, u"Music:Album:notes.txt"_s) << false << QString();
         QTest::newRow("a folder") << record(u"Intro"_s, QString(), u"1"_s, u"Music:Album:folder.m4a"_s) << false << QString();

@@ -200,6 +200,8 @@ private slots:
         QTest::newRow("stops before the big song") << 5 << u"8.9"_s << 1 << 2;
         QTest::newRow("exactly the room the song needs") << 4 << u"8"_s << 3 << 3;
         QTest::newRow("an answer that is no number is no room") << 1 << u"n/a"_s << 0 << 1;
+        QTest::newRow("a negative answer beyond 64 bits is no room") << 1 << u"-99999999999999999999"_s << 0 << 1;
+        QTest::newRow("an answer beyond 64 bits is room") << 5 << u"99999999999999999999"_s << 3 << 3;
     }
     void keepFreeMB()
     {
