@@ -35,7 +35,8 @@ Commands:
                       --title-order DIGITS   positions of title, artist and album
                       --title-bytes T,A,B    bytes for title, artist and album
                       --patch-bitrate | --no-patch-bitrate
-                    Exit 0 when the run went through, 1 when it stopped on an error.
+                    Exit 0 when the run went through, 1 when it stopped on an error or
+                    no song was checked (the card is then left as it is).
   check [FOLDER]    Reads every management file and song file of a card folder (default:
                     the card folder) and prints each inconsistency on its own line.
                     Exit 0 when there is none, 1 otherwise.
