@@ -4,6 +4,7 @@
 // for the preferences, the application's folder and the volumes.
 
 #include "core/prefs/Preferences.h"
+#include "core/songlist/SongListModel.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -36,6 +37,15 @@ inline void useHermeticFolders(const QString &root)
     qputenv("SONGKITE_HOME", QFile::encodeName(root + QStringLiteral("/home")));
     qputenv("SONGKITE_VOLUMES", QFile::encodeName(root + QStringLiteral("/volumes")));
     preference::resetToInitial();
+}
+
+/// One column of the song list, top to bottom.
+inline QStringList column(const SongListModel &songs, int c)
+{
+    QStringList out;
+    for (int r = 0; r < songs.rowCount(); ++r)
+        out << songs.cell(r, c);
+    return out;
 }
 
 } // namespace testsupport

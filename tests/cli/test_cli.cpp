@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include "cli/CliRun.h"
+#include "TestSupport.h"
 #include "core/platform/TextCodec.h"
 #include "core/songlist/SongRow.h"
 #include "core/sources/SongListFile.h"
@@ -31,13 +32,6 @@ QByteArray exportRecord(const QString &title, const QString &path)
     QStringList f(SongListFile::kFields);
     f[0] = title, f[1] = u"Band"_s, f[3] = u"Best"_s, f[6] = u"9000"_s, f[24] = path;
     return ShiftJis::encode(f.join(u'\t')) + '\r';
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -80,7 +74,7 @@ private slots:
         writeFile(music + u"/Band/Best/01 Intro.m4a"_s, 1000);
         writeFile(music + u"/Band/Best/夜空.m4a"_s, 2000);
         // An export list: column titles, a song, a missing song.
-        QVERIFY(writeBytes(m_tmp->path() + u"/lists/best.txt"_s,
+        QVERIFY(testsupport::writeFile(m_tmp->path() + u"/lists/best.txt"_s,
                            exportRecord(u"名前"_s, u"場所"_s) + exportRecord(u"Intro"_s, u"HD:Music:Band:Best:01 Intro.m4a"_s)
                                + exportRecord(u"Gone"_s, u"HD:Music:Band:Best:gone.m4a"_s)));
         // An own list: a checked song, an unchecked one, a checked one that moved.

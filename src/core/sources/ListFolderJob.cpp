@@ -32,14 +32,6 @@ std::optional<QByteArray> readWhole(const FileItem &file)
     return bytes;
 }
 
-/// The records of a list text: every piece before the last carriage return.
-QStringList piecesOf(const QString &text)
-{
-    QStringList pieces = text.split(u'\r');
-    pieces.removeLast(); // what follows the last carriage return is no record
-    return pieces;
-}
-
 bool hasExtension(const QString &name, QStringView extension)
 {
     return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
@@ -193,7 +185,7 @@ coop::Task<> ListFolderJob::loadExportList(FileItem file, QString name, int extL
 coop::Task<> ListFolderJob::addExportRows(QString text, QString source)
 {
     const RowMaker exportRow = &ListRecords::exportRow;
-    const int added = co_await addRows(piecesOf(text), exportRow, source);
+    const int added = co_await addRows(SongListFile::pieces(text), exportRow, source);
     m_props.nextFileNumber += added;
 }
 
@@ -205,7 +197,7 @@ coop::Task<> ListFolderJob::loadOwnList(FileItem file, QString name, int extLeng
     if (!bytes)
         co_return;
     const RowMaker ownRow = &ListRecords::ownRow;
-    const int added = co_await addRows(piecesOf(QString::fromUtf8(*bytes)), ownRow, name.left(name.size() - extLength));
+    const int added = co_await addRows(SongListFile::pieces(QString::fromUtf8(*bytes)), ownRow, name.left(name.size() - extLength));
     // An own list numbers what comes after it from its own rows, as the default list does.
     m_props.nextFileNumber = added + 1;
 }

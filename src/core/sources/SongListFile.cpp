@@ -40,14 +40,19 @@ QString ownRecord(const SongRow &row)
 QList<QStringList> records(const QString &text)
 {
     QList<QStringList> out;
-    QStringList pieces = text.split(u'\r');
-    pieces.removeLast(); // what follows the last carriage return
-    for (const QString &piece : std::as_const(pieces)) {
+    for (const QString &piece : pieces(text)) {
         QStringList fields = piece.split(u'\t');
         if (fields.size() == kFields)
             out.append(std::move(fields));
     }
     return out;
+}
+
+QStringList pieces(const QString &text)
+{
+    QStringList all = text.split(u'\r');
+    all.removeLast(); // what follows the last carriage return is no record
+    return all;
 }
 
 bool saveSongList(const QString &listFolder, const QString &name, const QList<SongRow> &rows)
@@ -81,10 +86,9 @@ coop::Task<DataList> DefaultListLoader::collectRows(QString text)
 {
     DataList collected;
     // A long list is parsed in slices, so the window is served meanwhile.
-    QStringList pieces = text.split(u'\r');
-    pieces.removeLast(); // what follows the last carriage return
+    const QStringList pieces = SongListFile::pieces(text);
     text.clear();
-    for (const QString &piece : std::as_const(pieces)) {
+    for (const QString &piece : pieces) {
         co_await coop::yield();
         const QStringList f = piece.split(u'\t');
         if (f.size() != SongListFile::kFields || f[0].isEmpty())

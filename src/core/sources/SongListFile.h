@@ -28,6 +28,9 @@ QString ownRecord(const SongRow &row);
 /// The records of a list's text that have exactly 25 fields; what follows the last
 /// carriage return is not a record.
 QList<QStringList> records(const QString &text);
+/// The pieces of a list's text that can be records: every one before the last carriage
+/// return, fields not yet split.
+QStringList pieces(const QString &text);
 
 /// Writes the rows as an own list `name` (the default list when empty) in `listFolder`, all
 /// or nothing; no rows deletes the file. False when the file could not be written.

@@ -1,5 +1,7 @@
 #include "gui/main/MainLayout.h"
 
+#include <algorithm>
+
 namespace MainLayout {
 
 int titleWidthAfterResize(const std::array<int, 5> &c, int listWidth)
@@ -36,5 +38,15 @@ QRect loadingListIn(const QRect &frame) { return {frame.left() + 2, frame.top() 
 QRect sourceRoundRect(const QRect &box) { return {box.left() - 1, box.top() - 1, box.width() + 2, box.height() + 1}; }
 
 QRect sourceLabelIn(const QRect &box) { return {box.left() + 9, box.top() + 7, box.width() - 15, 18}; }
+
+QRect firstStartPlace(int neededTextWidth, int height, QRect room, int reserved, QSize least, QSize most)
+{
+    // The status labels are 116 wide at the designed width of 277 and follow the window's width.
+    constexpr int designedWidth = 277, statusWidthAtDesign = 116, margin = 8;
+    QSize size(designedWidth + std::max(0, neededTextWidth + margin - statusWidthAtDesign), height);
+    size = size.boundedTo(room.size() - QSize(0, reserved)).boundedTo(most).expandedTo(least);
+    const QPoint topLeft(room.x() + (room.width() - size.width()) / 2, room.y() + (room.height() - size.height()) / 2);
+    return {topLeft, size};
+}
 
 } // namespace MainLayout

@@ -30,4 +30,9 @@ QRect loadingListIn(const QRect &frame);
 QRect sourceRoundRect(const QRect &box);
 QRect sourceLabelIn(const QRect &box);
 
+/// The first start's content place: the designed width widened until a status text of
+/// `neededTextWidth` pixels fits, the given height, held to `least`..`most` and to the room
+/// (less `reserved` height for the menu bar), centred in the room.
+QRect firstStartPlace(int neededTextWidth, int height, QRect room, int reserved, QSize least, QSize most);
+
 } // namespace MainLayout

@@ -316,13 +316,10 @@ void MainWindow::fitFirstStart()
                                   u"転送先 NO NAME:PRIVATE:AU:DF:D_SD:"_s, u"利用転送可能領域 > 99,999.999 MB"_s,
                                   u"選曲  9,999 曲、 99,999.99 MB*"_s})
         needed = std::max(needed, fm.horizontalAdvance(sample));
-    const int statusWidthAtDesign = 116;
-    QSize size(kDesignedSize.width() + std::max(0, needed + 8 - statusWidthAtDesign), kFirstStartHeight);
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    size = size.boundedTo(room.size() - QSize(0, menuBarHeight())).boundedTo(kMaximumSize).expandedTo(kMinimumSize);
-    const QPoint topLeft(room.x() + (room.width() - size.width()) / 2, room.y() + (room.height() - size.height()) / 2);
-    setContentGeometry(QRect(topLeft, size));
+    setContentGeometry(MainLayout::firstStartPlace(needed, kFirstStartHeight, room, menuBarHeight(), kMinimumSize,
+                                                   kMaximumSize));
 }
 
 void MainWindow::checkCardFolder() { m_destination->searchCard(preference::cardFolderPath); }

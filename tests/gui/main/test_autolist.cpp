@@ -50,14 +50,6 @@ QByteArray songList(const QString &prefix, int count)
     return text;
 }
 
-QStringList titlesOf(const SongListModel &songs)
-{
-    QStringList t;
-    for (int r = 0; r < songs.rowCount(); ++r)
-        t << songs.cell(r, 1);
-    return t;
-}
-
 QStringList numbered(const QString &prefix, int count)
 {
     QStringList t;
@@ -197,7 +189,7 @@ void TestAutoList::autoListWaitsForTheRunningTransfer()
     connect(w.transferJob(), &TransferJob::transferEnded, &w, [&](const TransferReport &r) {
         reports << r;
         if (reports.size() == 1) {
-            listAtEnd = titlesOf(*w.songList());
+            listAtEnd = testsupport::column(*w.songList(), 1);
             secondWaited = QFile::exists(m_lists + u"/second.atxt"_s);
         }
     });
@@ -223,7 +215,7 @@ void TestAutoList::autoListWaitsForTheRunningTransfer()
     // Then the waiting list was picked up and sent as usual.
     QCOMPARE(reports[1].ending, TransferReport::Ending::Completed);
     QCOMPARE(reports[1].copiedCount, 3);
-    QCOMPARE(titlesOf(*w.songList()), numbered(u"second"_s, 3));
+    QCOMPARE(testsupport::column(*w.songList(), 1), numbered(u"second"_s, 3));
     QVERIFY(!QFile::exists(m_lists + u"/second.atxt"_s));
     QCOMPARE(QDir(m_card).entryList({u"*.3G2"_s}, QDir::Files).size(), 3); // replace mode
     QTRY_COMPARE(w.statusLine()->text(), u"3曲転送しました"_s);
@@ -250,14 +242,14 @@ void TestAutoList::unreadableAutoListIsReportedOnce()
     QTRY_VERIFY(!w.autoListJob()->isRunning());
     QCOMPARE(prompts->texts(), QStringList{u"曲リスト「bad.atxt」を読み込めませんでした。"_s});
     QCOMPARE(prompts->beeps(), 1);
-    QCOMPARE(titlesOf(*w.songList()), QStringList{u"kept"_s});
+    QCOMPARE(testsupport::column(*w.songList(), 1), QStringList{u"kept"_s});
     QCOMPARE(ended.count(), 0);
 
     // Once it changes into a list that reads, it is picked up as any other.
     QVERIFY(QFile::remove(m_lists + u"/bad.atxt"_s));
     QVERIFY(writeFile(m_lists + u"/bad.atxt"_s, songList(u"now"_s, 2)));
     QVERIFY(ended.wait(10000));
-    QCOMPARE(titlesOf(*w.songList()), numbered(u"now"_s, 2));
+    QCOMPARE(testsupport::column(*w.songList(), 1), numbered(u"now"_s, 2));
     QCOMPARE(prompts->texts().size(), 1);
     Prompts::install(std::move(previous));
 }

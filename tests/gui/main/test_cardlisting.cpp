@@ -68,14 +68,6 @@ private:
     QMap<int, QByteArray> m_mgr;
 };
 
-QStringList column(const SongListModel &m, int c)
-{
-    QStringList out;
-    for (int r = 0; r < m.rowCount(); ++r)
-        out << m.cell(r, c);
-    return out;
-}
-
 } // namespace
 
 class TestCardListing : public QObject {
@@ -134,8 +126,8 @@ void TestCardListing::listsInTheCardsOrder()
     card.addSong(4, u"Last"_s, 11, 5000);
     card.write();
     listNow();
-    QCOMPARE(column(*m_songs, 1), (QStringList{u"夜空"_s, u"Intro"_s, u"Outro"_s, u"追加"_s, u"Last"_s}));
-    QCOMPARE(column(*m_songs, 0), (QStringList{u"1 "_s, u"2 "_s, u"3 "_s, u"4 "_s, u"5 "_s}));
+    QCOMPARE(testsupport::column(*m_songs, 1), (QStringList{u"夜空"_s, u"Intro"_s, u"Outro"_s, u"追加"_s, u"Last"_s}));
+    QCOMPARE(testsupport::column(*m_songs, 0), (QStringList{u"1 "_s, u"2 "_s, u"3 "_s, u"4 "_s, u"5 "_s}));
     QCOMPARE(m_songs->cell(0, 2), u" SDS_0000.3G2"_s);
     QCOMPARE(m_songs->cell(0, 3), u"202612011230"_s);
     QCOMPARE(m_songs->cell(4, 4), u"5 KB "_s); // 5000 bytes in KB of 1000, as the song list counts
@@ -160,7 +152,7 @@ void TestCardListing::clearedSlotsAndMissingSongsAreLeftOut()
     QVERIFY(QFile::remove(m_card + u"/SDS_0002.3G2"_s));
     listNow();
     // A song file that went missing hides neither the songs after it nor the order.
-    QCOMPARE(column(*m_songs, 1), (QStringList{u"A"_s, u"D"_s}));
+    QCOMPARE(testsupport::column(*m_songs, 1), (QStringList{u"A"_s, u"D"_s}));
     QCOMPARE(m_props.checkedCount, 2);
 }
 
@@ -189,7 +181,7 @@ void TestCardListing::unreadableFileStopsWhereItIs()
     QVERIFY(QFile::resize(m_card + u"/SD_F_001.MGR"_s, 100));
     listNow();
     // The first file's songs stay as read, unsorted; nothing of the damaged file is listed.
-    QCOMPARE(column(*m_songs, 1), (QStringList{u"Newer"_s, u"Older"_s}));
+    QCOMPARE(testsupport::column(*m_songs, 1), (QStringList{u"Newer"_s, u"Older"_s}));
     QCOMPARE(m_props.checkedCount, 2);
 }
 
@@ -282,7 +274,7 @@ void TestCardListing::transferButtonAppliesTheEdits()
     QSignalSpy listed(w.cardListing(), &CardListing::finished);
     w.listCard();
     QVERIFY(listed.wait(5000));
-    QCOMPARE(column(*w.songList(), 1), titles);
+    QCOMPARE(testsupport::column(*w.songList(), 1), titles);
     for (int r : unchecked)
         w.songList()->setChecked(r, false);
 
@@ -312,7 +304,7 @@ void TestCardListing::transferButtonAppliesTheEdits()
     QTRY_VERIFY(!w.findChild<DeleteConfirmation *>());
     QTRY_VERIFY(!w.cardListing()->isRunning());
     // Listed again: the card as it is now, every row checked.
-    QCOMPARE(column(*w.songList(), 1), titlesAfter);
+    QCOMPARE(testsupport::column(*w.songList(), 1), titlesAfter);
     for (int r = 0; r < w.songList()->rowCount(); ++r)
         QVERIFY(w.songList()->isChecked(r));
     QCOMPARE(QDir(m_card).entryList({u"*.3G2"_s}, QDir::Files, QDir::Name), filesAfter);
@@ -352,7 +344,7 @@ void TestCardListing::aCardChangedSinceListingIsNotWritten()
     QCOMPARE(prompts->texts().size(), 1); // the user is told
     QCOMPARE(testsupport::readFile(m_card + u"/SD_F_000.MGR"_s), mgrBefore);
     // And the list shows the card as it is now.
-    QCOMPARE(column(*w.songList(), 1), (QStringList{u"S0"_s, u"S2"_s}));
+    QCOMPARE(testsupport::column(*w.songList(), 1), (QStringList{u"S0"_s, u"S2"_s}));
 }
 
 void TestCardListing::songListComesBackByMenu()
@@ -380,13 +372,13 @@ void TestCardListing::songListComesBackByMenu()
     QSignalSpy listed(w.cardListing(), &CardListing::finished);
     w.listCard();
     QVERIFY(listed.wait(5000));
-    QCOMPARE(column(*w.songList(), 1), QStringList{u"A"_s});
+    QCOMPARE(testsupport::column(*w.songList(), 1), QStringList{u"A"_s});
     bar.applyAutoEnable();
     w.enableMenuItems(bar);
     QVERIFY(back->isEnabled());
     QVERIFY(w.handleCommand(u"returnToSongList"_s));
     QVERIFY(!w.cardListingMode());
-    QCOMPARE(column(*w.songList(), 1), (QStringList{u"mine 1"_s, u"mine 2"_s, u"mine 3"_s}));
+    QCOMPARE(testsupport::column(*w.songList(), 1), (QStringList{u"mine 1"_s, u"mine 2"_s, u"mine 3"_s}));
     QVERIFY(!w.songList()->isChecked(1));
     QCOMPARE(w.sourceLabel()->text(), u"HD:Music:"_s);
 }

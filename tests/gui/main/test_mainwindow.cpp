@@ -37,6 +37,8 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase();
     void firstStartFitsTheStatusTexts();
+    void firstStartPlace_data();
+    void firstStartPlace();
     void keptSpaceMarkIsExplained();
     void stripes_data();
     void stripes();
@@ -507,6 +509,27 @@ void TestMainWindow::firstStartFitsTheStatusTexts()
     QVERIFY(QDir().mkpath(QStringLiteral(SONGKITE_SCREENSHOT_DIR)));
     QVERIFY(w.grab().save(QStringLiteral(SONGKITE_SCREENSHOT_DIR) + u"/main-window-first-start.png"_s));
     QVERIFY(testsupport::writeFile(prefs, kept));
+}
+
+void TestMainWindow::firstStartPlace_data()
+{
+    QTest::addColumn<int>("needed");
+    QTest::addColumn<QRect>("room");
+    QTest::addColumn<QRect>("place");
+    const QRect screen(0, 0, 1280, 900);
+    QTest::newRow("short texts keep the designed width") << 60 << screen << QRect(501, 240, 277, 420);
+    QTest::newRow("a long path widens it") << 300 << screen << QRect(405, 240, 469, 420);
+    QTest::newRow("never wider than allowed") << 2000 << screen << QRect(165, 240, 950, 420);
+    QTest::newRow("a small screen holds it, the designed size stays the least")
+        << 300 << QRect(0, 0, 200, 200) << QRect(-38, -43, 276, 287);
+}
+
+void TestMainWindow::firstStartPlace()
+{
+    QFETCH(int, needed);
+    QFETCH(QRect, room);
+    QFETCH(QRect, place);
+    QCOMPARE(MainLayout::firstStartPlace(needed, 420, room, 20, MainWindow::kMinimumSize, MainWindow::kMaximumSize), place);
 }
 
 void TestMainWindow::keptSpaceMarkIsExplained()
